@@ -1,0 +1,84 @@
+# The two commands of a fresh Debian 12 machine: `make run` and `make test`.
+# Both install what is missing (Debian packages, as root), then build with CMake.
+
+SHELL := /bin/bash
+JOBS ?= $(shell nproc)
+BUILD ?= build
+SIM_LINK ?= /tmp/ttyTALMIRE
+
+# Packages the build and the tests need.
+PACKAGES := build-essential cmake pkg-config qt6-base-dev libgl-dev libjpeg62-turbo-dev \
+            libgtest-dev libgmock-dev libbenchmark-dev socat mbpoll python3 python3-pymodbus \
+            python3-serial xvfb xauth imagemagick clang-14 libfuzzer-14-dev libclang-rt-14-dev \
+            valgrind clang-format clang-tidy
+
+.PHONY: all deps build run test test-fast test-asan test-tsan bench fuzz screenshots format tidy clean
+
+all: build
+
+deps:
+	@missing=$$(for p in $(PACKAGES); do dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q '^install ok installed' || echo $$p; done); \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing:" $$missing; \
+	  SUDO=$$([ "$$(id -u)" = 0 ] || echo sudo); \
+	  $$SUDO apt-get update -qq && DEBIAN_FRONTEND=noninteractive $$SUDO apt-get install -y -qq $$missing; \
+	fi
+
+$(BUILD)/CMakeCache.txt:
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+build: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS)
+
+# The simulator on a pseudo-terminal published as $(SIM_LINK), then the tool.
+run: build
+	@$(BUILD)/sim/talmire-sim --link $(SIM_LINK) & sim=$$!; \
+	trap "kill $$sim 2>/dev/null" EXIT; sleep 0.5; \
+	echo "Simulator port: $(SIM_LINK) (pick it in 'serial port:' and press open)"; \
+	$(BUILD)/ui/talmire
+
+test: deps test-fast test-asan test-tsan
+
+test-fast: build
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest -j $(JOBS) --output-on-failure --timeout 300
+
+test-asan: deps
+	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DTALMIRE_SANITIZE=address,undefined
+	cmake --build build-asan -j $(JOBS)
+	cd build-asan && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 \
+	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  ctest -j $(JOBS) --output-on-failure --timeout 600
+
+# The serial threads (and the tests that drive them end to end) under ThreadSanitizer.
+test-tsan: deps
+	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DTALMIRE_SANITIZE=thread -DTALMIRE_BUILD_UI=OFF
+	cmake --build build-tsan -j $(JOBS)
+	cd build-tsan && TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+	  ctest -L tsan --output-on-failure --timeout 600
+
+bench: deps
+	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DTALMIRE_BUILD_BENCH=ON
+	cmake --build build-bench -j $(JOBS)
+	@for b in build-bench/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
+
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	cmake -S fuzz -B build-fuzz -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14
+	cmake --build build-fuzz -j $(JOBS)
+	@for f in build-fuzz/fuzz_*; do \
+	  name=$$(basename $$f); mkdir -p build-fuzz/corpus/$$name; \
+	  echo "== $$name ($(FUZZ_SECONDS) s)"; \
+	  $$f -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 build-fuzz/corpus/$$name fuzz/corpus/$$name || exit 1; \
+	done
+
+screenshots: build
+	scripts/screenshots.sh $(BUILD)/ui/talmire docs
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+tidy: build
+	git ls-files '*.cpp' | grep -v -E '^(fuzz|serial/win32)/' | xargs clang-tidy -p $(BUILD) --quiet
+
+clean:
+	rm -rf build build-asan build-tsan build-bench build-fuzz

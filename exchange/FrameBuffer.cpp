@@ -1,0 +1,31 @@
+#include "exchange/FrameBuffer.h"
+
+#include <algorithm>
+
+std::string FrameBuffer::StoreChunk(const std::uint8_t* data, std::size_t length) {
+    if (data == nullptr) {
+        length = 0;
+    }
+    receivedLength_ = std::min(length, ReceiveSize);
+    std::copy_n(data, receivedLength_, bytes_.begin() + ReceiveBegin);
+    std::fill(bytes_.begin() + ReceiveBegin + static_cast<std::ptrdiff_t>(receivedLength_),
+              bytes_.end(), 0);
+    const std::size_t textLength = std::min(length, RxTextLimit);
+    return std::string(reinterpret_cast<const char*>(data), textLength);
+}
+
+std::span<const std::uint8_t> FrameBuffer::Received() const {
+    return {bytes_.data() + ReceiveBegin, receivedLength_};
+}
+
+bool FrameBuffer::StoreOutgoing(std::span<const std::uint8_t> frame) {
+    if (frame.size() > OutgoingSize) {
+        return false;
+    }
+    std::copy(frame.begin(), frame.end(), bytes_.begin() + OutgoingBegin);
+    return true;
+}
+
+std::span<std::uint8_t> FrameBuffer::Outgoing() {
+    return {bytes_.data() + OutgoingBegin, OutgoingSize};
+}

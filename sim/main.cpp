@@ -1,0 +1,6 @@
+#include <cstdio>
+
+int main() {
+    std::puts("talmire-sim: module simulator");
+    return 0;
+}

@@ -1,0 +1,1 @@
+// Filled by the layer's first real source file.
