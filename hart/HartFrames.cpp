@@ -32,9 +32,9 @@ Preambles ReadPreambles(std::string_view preambleText) {
     }
     if (*value < HartMinPreambleValue || *value > HartMaxPreambleValue) {
         return {{},
-                FrameResult::Refuse("preamble length: enter a value from " +
+                FrameResult::Refuse("\"preamble length\" must be a number from " +
                                     std::to_string(HartMinPreambleValue) + " to " +
-                                    std::to_string(HartMaxPreambleValue))};
+                                    std::to_string(HartMaxPreambleValue) + ".")};
     }
     return {std::vector<std::uint8_t>(static_cast<std::size_t>(*value + 1), Preamble), {}};
 }
@@ -43,8 +43,9 @@ bool HasValue(int index, int items) {
     return index >= 0 && index < items;
 }
 
-FrameResult NoValue(std::string_view label) {
-    return FrameResult::Refuse(std::string(label) + " choose an item of the list");
+// `field` names the list as the window labels it.
+FrameResult NoValue(std::string_view field) {
+    return FrameResult::Refuse("Please choose a value for " + std::string(field) + ".");
 }
 
 std::uint8_t MasterBitFor(int modeIndex) {
@@ -61,7 +62,7 @@ FrameResult Finish(std::vector<std::uint8_t> frame, std::size_t preambleCount) {
 Preambles ReadPreamblesAndMode(std::string_view preambleText, int modeIndex) {
     Preambles preambles = ReadPreambles(preambleText);
     if (!preambles.failure && !HasValue(modeIndex, HartModeItems)) {
-        preambles.failure = NoValue("HART command working mode:");
+        preambles.failure = NoValue("\"HART command working mode\"");
     }
     return preambles;
 }
@@ -98,7 +99,7 @@ FrameResult HartIdentityQuery(std::string_view preambleText, int modeIndex, int 
         return *start.failure;
     }
     if (!HasValue(pollAddressIndex, HartPollAddressItems)) {
-        return NoValue("HART address:");
+        return NoValue("\"HART address\"");
     }
     std::vector<std::uint8_t> frame = std::move(start.bytes);
     const std::size_t preambleCount = frame.size();
@@ -125,7 +126,7 @@ FrameResult HartWriteAddress(std::string_view preambleText, int modeIndex,
         return *start.failure;
     }
     if (!HasValue(newAddressIndex, HartNewAddressItems)) {
-        return NoValue("HART address configuration: HART address:");
+        return NoValue("\"HART address\" of \"HART address configuration\"");
     }
     const std::uint8_t data[] = {static_cast<std::uint8_t>(newAddressIndex)};
     return LongFrame(std::move(start.bytes), modeIndex, identity, CommandWritePollAddress, data);

@@ -24,8 +24,9 @@ Field ReadField(std::string_view text, std::string_view label) {
         return {0, FrameResult::ConversionError(ConversionMessage(text))};
     }
     if (*value < 0 || *value > MaxFieldValue) {
-        return {0, FrameResult::Refuse(std::string(label) + " enter a value from 0 to " +
-                                       std::to_string(MaxFieldValue))};
+        return {0,
+                FrameResult::Refuse("\"" + std::string(label) + "\" must be a number from 0 to " +
+                                    std::to_string(MaxFieldValue) + ".")};
     }
     return {static_cast<std::uint8_t>(*value), {}};
 }
@@ -34,15 +35,15 @@ Field ReadField(std::string_view text, std::string_view label) {
 
 FrameResult ModbusReadRequest(std::string_view slaveAddressText, std::string_view startAddressText,
                               std::string_view lengthText) {
-    const Field slave = ReadField(slaveAddressText, "MODBUS slave address:");
+    const Field slave = ReadField(slaveAddressText, "MODBUS slave address");
     if (slave.failure) {
         return *slave.failure;
     }
-    const Field start = ReadField(startAddressText, "data start address:");
+    const Field start = ReadField(startAddressText, "data start address");
     if (start.failure) {
         return *start.failure;
     }
-    const Field length = ReadField(lengthText, "data length:");
+    const Field length = ReadField(lengthText, "data length");
     if (length.failure) {
         return *length.failure;
     }

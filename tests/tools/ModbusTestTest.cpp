@@ -41,12 +41,12 @@ TEST(ModbusReadRequest, FieldsAreCheckedInOrder) {
         {"1", "0", "1 0", FrameFailure::Conversion, "'1 0' is not a valid integer value"},
         {"", "0", "10", FrameFailure::Conversion, "'' is not a valid integer value"},
         {"0x10", "0", "10", FrameFailure::Conversion, "'0x10' is not a valid integer value"},
-        {"300", "x", "10", FrameFailure::Refused, "MODBUS slave address:"},
-        {"-1", "0", "10", FrameFailure::Refused, "MODBUS slave address:"},
-        {"1", "300", "10", FrameFailure::Refused, "data start address:"},
-        {"1", "256", "x", FrameFailure::Refused, "data start address:"},
-        {"1", "0", "256", FrameFailure::Refused, "data length:"},
-        {"1", "0", "-5", FrameFailure::Refused, "data length:"},
+        {"300", "x", "10", FrameFailure::Refused, "\"MODBUS slave address\""},
+        {"-1", "0", "10", FrameFailure::Refused, "\"MODBUS slave address\""},
+        {"1", "300", "10", FrameFailure::Refused, "\"data start address\""},
+        {"1", "256", "x", FrameFailure::Refused, "\"data start address\""},
+        {"1", "0", "256", FrameFailure::Refused, "\"data length\""},
+        {"1", "0", "-5", FrameFailure::Refused, "\"data length\""},
     };
     for (const Case& c : cases) {
         const FrameResult result = ModbusReadRequest(c.slave, c.start, c.length);
