@@ -1,1 +1,0 @@
-// Filled by the layer's first real source file.

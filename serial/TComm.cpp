@@ -1,0 +1,132 @@
+#include "serial/TComm.h"
+
+#include "serial/TCommBackend.h"
+
+#include <algorithm>
+
+TComm::TComm() : backend(std::make_unique<TCommBackend>(*this)) {}
+
+TComm::~TComm() {
+    // An open port is closed with its owner, so no thread outlives the component.
+    ClosePort();
+}
+
+void TComm::OpenPort() {
+    if (IsOpen())
+        throw ECommsError("This serial port already opened");
+    backend->Open();
+    sendDataEmpty.store(true);
+    ++lineSettingApplications;
+}
+
+void TComm::ClosePort() {
+    if (!IsOpen())
+        return;
+    backend->Close();
+    sendDataEmpty.store(true);
+    DropQueuedHangups();
+}
+
+bool TComm::WriteData(const void* buffer, std::uint16_t length) {
+    if (!IsOpen() || length == 0 || buffer == nullptr)
+        return false;
+    return backend->Write(buffer, length);
+}
+
+bool TComm::IsOpen() const {
+    return backend->IsOpen();
+}
+
+void TComm::SetTimeout(std::uint32_t& field, std::uint32_t value) {
+    if (field == value)
+        return;
+    field = value;
+    if (IsOpen())
+        ApplyCommTimeouts();
+}
+
+void TComm::ApplyCommState() {
+    backend->ApplyCommState();
+    ++lineSettingApplications;
+}
+
+void TComm::ApplyCommTimeouts() {
+    backend->ApplyCommTimeouts();
+}
+
+int TComm::NotificationDescriptor() const {
+    return backend->NotificationDescriptor();
+}
+
+std::size_t TComm::QueuedNotifications() const {
+    std::lock_guard lock(queueMutex);
+    return queue.size();
+}
+
+void TComm::PostNotification(TCommNotification notification) {
+    {
+        std::lock_guard lock(queueMutex);
+        const std::size_t bound = maxQueuedChunks.load();
+        if (notification.message == MSG_RECEIVE_DATA && bound > 0) {
+            auto isChunk = [](const TCommNotification& n) { return n.message == MSG_RECEIVE_DATA; };
+            if (static_cast<std::size_t>(std::count_if(queue.begin(), queue.end(), isChunk)) >=
+                bound) {
+                queue.erase(std::find_if(queue.begin(), queue.end(), isChunk));
+                droppedChunks.fetch_add(1);
+            }
+        }
+        queue.push_back(std::move(notification));
+    }
+    backend->SignalNotification();
+}
+
+void TComm::DropQueuedHangups() {
+    // A hang-up noticed by the threads of a port that is now closed says nothing about the
+    // next port the owner opens.
+    std::lock_guard lock(queueMutex);
+    std::erase_if(queue,
+                  [](const TCommNotification& n) { return n.message == MSG_REQUEST_HANGUP; });
+}
+
+void TComm::DispatchNotifications(std::size_t maxEvents) {
+    backend->AcknowledgeNotification();
+    for (std::size_t handled = 0; handled < maxEvents; ++handled) {
+        TCommNotification n;
+        {
+            std::lock_guard lock(queueMutex);
+            if (queue.empty())
+                return;
+            n = std::move(queue.front());
+            queue.pop_front();
+        }
+        // Each event is raised with no lock held: a handler may close the port, write, or
+        // run a nested event loop that dispatches again.
+        switch (n.message) {
+        case MSG_RECEIVE_DATA:
+            if (OnReceiveData)
+                OnReceiveData(this, n.data.data(), static_cast<std::uint16_t>(n.value));
+            break;
+        case MSG_RECEIVE_ERROR:
+            if (OnReceiveError)
+                OnReceiveError(this, n.value);
+            break;
+        case MSG_REQUEST_HANGUP:
+            if (OnRequestHangup)
+                OnRequestHangup(this);
+            break;
+        case MSG_MODEM_STATE:
+            if (OnModemStateChange)
+                OnModemStateChange(this, n.value);
+            break;
+        case MSG_SEND_EMPTY:
+            if (OnSendDataEmpty)
+                OnSendDataEmpty(this);
+            break;
+        default:
+            break;
+        }
+    }
+    std::lock_guard lock(queueMutex);
+    if (!queue.empty())
+        backend->SignalNotification();
+}

@@ -1,0 +1,150 @@
+#include "serial/posix/PosixLine.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+#if defined(__linux__)
+#include <linux/serial.h>
+#endif
+
+std::string ResolvePortPath(const std::string& name) {
+    if (name.size() > 3 && name.compare(0, 3, "COM") == 0 &&
+        name.find_first_not_of("0123456789", 3) == std::string::npos && name.size() <= 6) {
+        const int number = std::atoi(name.c_str() + 3);
+        if (number >= 1)
+            return "/dev/ttyS" + std::to_string(number - 1);
+    }
+    char resolved[PATH_MAX];
+    if (realpath(name.c_str(), resolved) != nullptr)
+        return resolved;
+    return name;
+}
+
+namespace {
+
+speed_t StandardSpeed(std::uint32_t baud) {
+    switch (baud) {
+    case 50:
+        return B50;
+    case 75:
+        return B75;
+    case 110:
+        return B110;
+    case 134:
+        return B134;
+    case 150:
+        return B150;
+    case 200:
+        return B200;
+    case 300:
+        return B300;
+    case 600:
+        return B600;
+    case 1200:
+        return B1200;
+    case 1800:
+        return B1800;
+    case 2400:
+        return B2400;
+    case 4800:
+        return B4800;
+    case 9600:
+        return B9600;
+    case 19200:
+        return B19200;
+    case 38400:
+        return B38400;
+    case 57600:
+        return B57600;
+    case 115200:
+        return B115200;
+    case 230400:
+        return B230400;
+    default:
+        return 0;
+    }
+}
+
+void SetModemLine(int fd, int line, bool raised) {
+    int bits = line;
+    (void)ioctl(fd, raised ? TIOCMBIS : TIOCMBIC, &bits);
+}
+
+} // namespace
+
+void ApplyPosixLine(int fd, const PosixLineSettings& s) {
+    termios tio{};
+    if (tcgetattr(fd, &tio) == 0) {
+        cfmakeraw(&tio);
+        tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | CSTOPB | PARENB | PARODD | CRTSCTS);
+#if defined(CMSPAR)
+        tio.c_cflag &= ~static_cast<tcflag_t>(CMSPAR);
+#endif
+        static constexpr tcflag_t sizes[] = {CS5, CS6, CS7, CS8};
+        tio.c_cflag |= sizes[(s.byteSize >= 5 && s.byteSize <= 8) ? s.byteSize - 5 : 3];
+        tio.c_cflag |= CREAD | CLOCAL;
+        if (s.stopBits != 0)
+            tio.c_cflag |= CSTOPB;
+        switch (s.parity) {
+        case 1:
+            tio.c_cflag |= PARENB | PARODD;
+            break;
+        case 2:
+            tio.c_cflag |= PARENB;
+            break;
+#if defined(CMSPAR)
+        case 3:
+            tio.c_cflag |= PARENB | CMSPAR | PARODD;
+            break;
+        case 4:
+            tio.c_cflag |= PARENB | CMSPAR;
+            break;
+#endif
+        default:
+            break;
+        }
+        tio.c_iflag &= ~static_cast<tcflag_t>(INPCK | IXON | IXOFF | IXANY);
+        if (s.parityCheck)
+            tio.c_iflag |= INPCK;
+        if (s.xonXoffOut)
+            tio.c_iflag |= IXON;
+        if (s.xonXoffIn)
+            tio.c_iflag |= IXOFF;
+        if (s.ctsFlow || s.rts == 2)
+            tio.c_cflag |= CRTSCTS;
+        tio.c_cc[VSTART] = static_cast<cc_t>(s.xonChar);
+        tio.c_cc[VSTOP] = static_cast<cc_t>(s.xoffChar);
+        tio.c_cc[VMIN] = 1;
+        tio.c_cc[VTIME] = 0;
+        const speed_t speed = StandardSpeed(s.baudRate);
+        if (speed != 0) {
+            cfsetispeed(&tio, speed);
+            cfsetospeed(&tio, speed);
+        }
+        (void)tcsetattr(fd, TCSANOW, &tio);
+        if (speed == 0)
+            (void)SetArbitraryBaudRate(fd, s.baudRate);
+    }
+    if (s.dtr != 2)
+        SetModemLine(fd, TIOCM_DTR, s.dtr == 1);
+    if (s.rts == 0 || s.rts == 1)
+        SetModemLine(fd, TIOCM_RTS, s.rts == 1);
+#if defined(__linux__) && defined(TIOCSRS485)
+    // RTS raised only while sending: the kernel's RS-485 mode, where the driver has it.
+    serial_rs485 rs485{};
+    if (ioctl(fd, TIOCGRS485, &rs485) == 0) {
+        const bool wanted = s.rts == 3;
+        const bool active = (rs485.flags & SER_RS485_ENABLED) != 0;
+        if (wanted != active) {
+            if (wanted)
+                rs485.flags |= SER_RS485_ENABLED | SER_RS485_RTS_ON_SEND;
+            else
+                rs485.flags &= ~static_cast<decltype(rs485.flags)>(SER_RS485_ENABLED);
+            (void)ioctl(fd, TIOCSRS485, &rs485);
+        }
+    }
+#endif
+}

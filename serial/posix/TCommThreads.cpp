@@ -1,0 +1,171 @@
+#include "serial/posix/TCommThreads.h"
+
+#include "serial/TComm.h"
+
+#include <cerrno>
+#include <cstring>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+TReadThread::TReadThread(TComm& owner_, int portFd_, int stopFd_,
+                         const std::atomic<std::uint32_t>& interval_)
+    : owner(owner_), portFd(portFd_), stopFd(stopFd_), interval(interval_),
+      thread([this] { Run(); }) {}
+
+TReadThread::~TReadThread() {
+    if (thread.joinable())
+        thread.join();
+}
+
+void TReadThread::Deliver(const std::uint8_t* bytes, std::size_t count) {
+    if (count == 0)
+        return;
+    TCommNotification n;
+    n.message = MSG_RECEIVE_DATA;
+    n.value = static_cast<std::uint32_t>(count);
+    // One byte more than received, holding 0, so the chunk can also be read as a C string.
+    n.data.assign(bytes, bytes + count);
+    n.data.push_back(0);
+    owner.PostNotification(std::move(n));
+}
+
+void TReadThread::PostHangup() {
+    owner.PostNotification({MSG_REQUEST_HANGUP, 0, {}});
+}
+
+void TReadThread::Run() {
+    std::uint8_t buffer[BufferSize];
+    std::size_t count = 0;
+    pollfd fds[2] = {{stopFd, POLLIN, 0}, {portFd, POLLIN, 0}};
+    for (;;) {
+        // With bytes in hand, a chunk ends when the line stays silent for longer than the
+        // interval; with none, wait without a time-out.
+        const int timeout = count == 0 ? -1 : static_cast<int>(interval.load()) + 1;
+        const int ready = poll(fds, 2, timeout);
+        if (ready < 0) {
+            if (errno == EINTR)
+                continue;
+            Deliver(buffer, count);
+            PostHangup();
+            break;
+        }
+        if (fds[0].revents != 0)
+            break; // stop requested: whatever was in hand is dropped with the port
+        if (ready == 0) {
+            Deliver(buffer, count);
+            count = 0;
+            continue;
+        }
+        const short events = fds[1].revents;
+        if ((events & POLLIN) != 0) {
+            const ssize_t got = read(portFd, buffer + count, BufferSize - count);
+            if (got > 0) {
+                count += static_cast<std::size_t>(got);
+                if (count == BufferSize) {
+                    Deliver(buffer, count);
+                    count = 0;
+                }
+                continue;
+            }
+            if (got < 0 && (errno == EAGAIN || errno == EINTR))
+                continue;
+            // End of file (an unplugged USB adapter) or an I/O error (a pseudo-terminal
+            // whose other end closed): the line is gone. Never spin on it.
+            Deliver(buffer, count);
+            PostHangup();
+            break;
+        }
+        if ((events & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+            Deliver(buffer, count);
+            PostHangup();
+            break;
+        }
+    }
+}
+
+TWriteThread::TWriteThread(TComm& owner_, int portFd_, int stopFd_)
+    : owner(owner_), portFd(portFd_), stopFd(stopFd_), thread([this] { Run(); }) {}
+
+TWriteThread::~TWriteThread() {
+    Stop();
+    if (thread.joinable())
+        thread.join();
+}
+
+void TWriteThread::Stop() {
+    std::lock_guard lock(mutex);
+    stopping = true;
+    wake.notify_all();
+}
+
+bool TWriteThread::Post(const void* buffer, std::uint16_t length) {
+    const auto* bytes = static_cast<const std::uint8_t*>(buffer);
+    std::lock_guard lock(mutex);
+    if (stopping || ended)
+        return false;
+    queue.emplace_back(bytes, bytes + length);
+    // Under the queue's lock, so the writer cannot store "empty" in between.
+    owner.StoreSendDataEmpty(false);
+    wake.notify_all();
+    return true;
+}
+
+bool TWriteThread::WriteBlock(const std::vector<std::uint8_t>& block) {
+    std::size_t offset = 0;
+    while (offset < block.size()) {
+        const ssize_t written = write(portFd, block.data() + offset, block.size() - offset);
+        if (written > 0) {
+            offset += static_cast<std::size_t>(written);
+            continue;
+        }
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written < 0 && errno != EAGAIN) {
+            owner.PostNotification({MSG_REQUEST_HANGUP, 0, {}});
+            return false;
+        }
+        // The driver's queue is full: wait until it takes more, or until the port closes.
+        pollfd fds[2] = {{stopFd, POLLIN, 0}, {portFd, POLLOUT, 0}};
+        if (poll(fds, 2, -1) < 0 && errno != EINTR) {
+            owner.PostNotification({MSG_REQUEST_HANGUP, 0, {}});
+            return false;
+        }
+        if (fds[0].revents != 0)
+            return false;
+        if ((fds[1].revents & (POLLERR | POLLNVAL)) != 0) {
+            owner.PostNotification({MSG_REQUEST_HANGUP, 0, {}});
+            return false;
+        }
+    }
+    return true;
+}
+
+void TWriteThread::Run() {
+    bool wroteSinceIdle = true;
+    for (;;) {
+        std::vector<std::uint8_t> block;
+        {
+            std::unique_lock lock(mutex);
+            if (queue.empty() && !stopping) {
+                owner.StoreSendDataEmpty(true);
+                if (wroteSinceIdle)
+                    owner.PostNotification({MSG_SEND_EMPTY, 0, {}});
+                wroteSinceIdle = false;
+                wake.wait(lock, [this] { return stopping || !queue.empty(); });
+            }
+            if (stopping)
+                break;
+            block = std::move(queue.front());
+            queue.pop_front();
+        }
+        if (!WriteBlock(block))
+            break;
+        wroteSinceIdle = true;
+    }
+    std::lock_guard lock(mutex);
+    ended = true;
+    queue.clear(); // blocks never written are released here
+    (void)tcflush(portFd, TCOFLUSH);
+    owner.StoreSendDataEmpty(true);
+}

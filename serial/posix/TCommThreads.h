@@ -1,0 +1,61 @@
+#pragma once
+
+// The reader and writer threads of the POSIX backend. Both block in poll() on the port and
+// the stop descriptor; neither sleeps for a fixed time, so an idle open port costs nothing.
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+class TComm;
+
+class TReadThread {
+public:
+    static constexpr std::size_t BufferSize = 2048;
+
+    TReadThread(TComm& owner, int portFd, int stopFd, const std::atomic<std::uint32_t>& interval);
+    ~TReadThread(); // joins; the stop descriptor must be signalled first
+    TReadThread(const TReadThread&) = delete;
+    TReadThread& operator=(const TReadThread&) = delete;
+
+private:
+    void Run();
+    void Deliver(const std::uint8_t* bytes, std::size_t count);
+    void PostHangup();
+
+    TComm& owner;
+    int portFd;
+    int stopFd;
+    const std::atomic<std::uint32_t>& interval;
+    std::thread thread;
+};
+
+class TWriteThread {
+public:
+    TWriteThread(TComm& owner, int portFd, int stopFd);
+    ~TWriteThread(); // stops and joins; blocks still queued are released unwritten
+    TWriteThread(const TWriteThread&) = delete;
+    TWriteThread& operator=(const TWriteThread&) = delete;
+
+    // Queues a copy of the bytes; false once the thread has ended.
+    bool Post(const void* buffer, std::uint16_t length);
+    void Stop();
+
+private:
+    void Run();
+    bool WriteBlock(const std::vector<std::uint8_t>& block);
+
+    TComm& owner;
+    int portFd;
+    int stopFd;
+    std::mutex mutex;
+    std::condition_variable wake;
+    std::deque<std::vector<std::uint8_t>> queue;
+    bool stopping = false;
+    bool ended = false;
+    std::thread thread;
+};
