@@ -1,10 +1,13 @@
+#include "ui/JpegLoader.h"
+#include "ui/TForm1.h"
+
 #include <QApplication>
-#include <QMainWindow>
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
-    QMainWindow window;
-    window.setWindowTitle("TALMIRE");
-    window.show();
+    QApplication::setApplicationName("TALMIRE");
+    TForm1 form;
+    QApplication::setWindowIcon(ApplicationIcon());
+    form.show();
     return QApplication::exec();
 }

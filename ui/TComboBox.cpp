@@ -1,0 +1,58 @@
+#include "ui/TComboBox.h"
+
+#include <QLineEdit>
+
+TComboBox::TComboBox(const QString& name, const QStringList& items, QWidget* parent)
+    : QComboBox(parent) {
+    setObjectName(name);
+    setEditable(true);
+    setInsertPolicy(QComboBox::NoInsert);
+    setCompleter(nullptr); // no inline completion: the text is what the user typed
+    addItems(items);
+    SetItemIndex(-1);
+    connect(this, &QComboBox::activated, this, [this](int) { emit UserChanged(); });
+    connect(lineEdit(), &QLineEdit::textEdited, this, &TComboBox::OnTextEdited);
+}
+
+void TComboBox::SetItemIndex(int index) {
+    const QSignalBlocker blocker(this);
+    if (index < 0 || index >= count()) {
+        setCurrentIndex(-1);
+        setEditText(QString());
+    } else {
+        setCurrentIndex(index);
+    }
+}
+
+void TComboBox::ShowText(const QString& text) {
+    const QSignalBlocker blocker(this);
+    setCurrentIndex(-1);
+    setEditText(text);
+}
+
+int TComboBox::ListValue() const {
+    if (currentIndex() >= 0)
+        return currentIndex();
+    return findText(currentText(), Qt::MatchExactly | Qt::MatchCaseSensitive);
+}
+
+void TComboBox::OnTextEdited(const QString& text) {
+    // Typing selects the item it spells exactly, and otherwise leaves no item selected,
+    // while the typed text and the cursor stay as they are.
+    const int cursor = lineEdit()->cursorPosition();
+    const int match = findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    {
+        const QSignalBlocker blocker(this);
+        setCurrentIndex(match);
+        if (match < 0)
+            setEditText(text);
+    }
+    lineEdit()->setCursorPosition(cursor);
+    emit UserChanged();
+}
+
+void TComboBox::showPopup() {
+    if (BeforePopup)
+        BeforePopup();
+    QComboBox::showPopup();
+}
