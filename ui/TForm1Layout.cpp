@@ -1,5 +1,6 @@
 // The window's controls: header, four pages, bottom send and receive area.
 
+#include "hart/HartUnits.h"
 #include "ui/JpegLoader.h"
 #include "ui/TForm1.h"
 
@@ -55,85 +56,11 @@ const QStringList InstrumentTypes = {"0)custom instruments",
                                      "14)SIERRA",
                                      "15)Yokogawa"};
 
-QStringList UnitItems(bool fourSpaceRankine) {
-    QStringList units = {"inH20 ",
-                         "inhg  ",
-                         "FtH20  ",
-                         "mmH20 ",
-                         "mmHg   ",
-                         "psi   ",
-                         "bar    ",
-                         "mbar   ",
-                         "Pa     ",
-                         "KPa   ",
-                         "ATM    ",
-                         "MPa    ",
-                         QString(QChar(0x2103)) + "  ",
-                         QString(QChar(0x2109)) + "  ",
-                         fourSpaceRankine ? "R    " : "R   ",
-                         "Kelvin ",
-                         "CuFt_min ",
-                         "gal_min  ",
-                         "l_min   ",
-                         "CuMtr_hr ",
-                         "l_s      ",
-                         "Cuft_s  ",
-                         "CuMtr_s  ",
-                         "CuMtr_min ",
-                         "gal_hr    ",
-                         "l_hr      ",
-                         "ft_s      ",
-                         "mtr_s    ",
-                         "in_s      ",
-                         "in_min    ",
-                         "ft_min   ",
-                         "mtr_hr    ",
-                         "gal      ",
-                         "liter    ",
-                         "CuMtr       ",
-                         "bbl      ",
-                         "CuYd     ",
-                         "CuFt      ",
-                         "CuIn",
-                         "bbl_liq      ",
-                         "ft        ",
-                         "M    ",
-                         "in         ",
-                         "cm       ",
-                         "mm       ",
-                         "gram     ",
-                         "kg        ",
-                         "MetTon    ",
-                         "lb       ",
-                         "ounce     ",
-                         "g_s       ",
-                         "g_min     ",
-                         "g_hr     ",
-                         "kg_s     ",
-                         "kg_min   ",
-                         "metTOM_min ",
-                         "metton_hr  ",
-                         "lb_s       ",
-                         "lb_min     ",
-                         "lb_hr      ",
-                         "g_CuCM     ",
-                         "KG_CuMtr   ",
-                         "lb_gal    ",
-                         "lb_Cuft    ",
-                         "g_ml      ",
-                         "kb_l       ",
-                         "g_l        ",
-                         "centi_stokes ",
-                         "cpoise       ",
-                         "mewtom_meter  ",
-                         "deka_therm    ",
-                         "foot_pound_force ",
-                         "kilo_watt_hour    ",
-                         "mega_joule       ",
-                         "british_thermal_unit ",
-                         "%",
-                         "other"};
-    return units;
+QStringList UnitTexts(UnitList list) {
+    QStringList items;
+    for (std::string_view unit : UnitItems(list))
+        items << QString::fromUtf8(unit.data(), static_cast<qsizetype>(unit.size()));
+    return items;
 }
 
 // Small factories: every control carries its name as objectName.
@@ -416,10 +343,10 @@ void TForm1::BuildLayout() {
         Edit26 = f.Edit("Edit26");
         Edit27 = f.Edit("Edit27");
         Edit30 = f.Edit("Edit30");
-        ComboBox3 = f.Combo("ComboBox3", UnitItems(false));
-        ComboBox31 = f.Combo("ComboBox31", UnitItems(false));
-        ComboBox32 = f.Combo("ComboBox32", UnitItems(true));
-        ComboBox33 = f.Combo("ComboBox33", UnitItems(false));
+        ComboBox3 = f.Combo("ComboBox3", UnitTexts(UnitList::Standard));
+        ComboBox31 = f.Combo("ComboBox31", UnitTexts(UnitList::Standard));
+        ComboBox32 = f.Combo("ComboBox32", UnitTexts(UnitList::ThirdVariable));
+        ComboBox33 = f.Combo("ComboBox33", UnitTexts(UnitList::Standard));
         Row(g10, 0, {Text("current_variable_1:"), Edit25, Text("unit:"), ComboBox3});
         Row(g10, 1, {Text("current_variable_2:"), Edit26, Text("unit:"), ComboBox31});
         Row(g10, 2, {Text("current_variable_3:"), Edit27, Text("unit:"), ComboBox32});

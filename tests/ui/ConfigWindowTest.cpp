@@ -23,12 +23,12 @@ TEST_F(ConfigWindow, HandlersSendTheirExactFrames) {
          Request::Communication},
         {"system parameters", nullptr, &TForm1::Button23, "QQQ#QX#", false,
          Request::SystemParameters},
-        {"modbus parameters", [](TForm1& f) { f.ComboBox41->SetItemIndex(8); },
-         &TForm1::Button31, "QQQ#QQ8#", false, Request::ModbusParameters},
+        {"modbus parameters", [](TForm1& f) { f.ComboBox41->SetItemIndex(8); }, &TForm1::Button31,
+         "QQQ#QQ8#", false, Request::ModbusParameters},
         {"slave address", [](TForm1& f) { f.Edit14->setText("1"); }, &TForm1::Button29,
          "QQS#ADR:001#", false, Request::Setting},
-        {"interval", [](TForm1& f) { f.Edit6->setText("50"); }, &TForm1::Button27,
-         "QQS#JTM:050#", false, Request::Setting},
+        {"interval", [](TForm1& f) { f.Edit6->setText("50"); }, &TForm1::Button27, "QQS#JTM:050#",
+         false, Request::Setting},
         {"operating mode, system page", [](TForm1& f) { f.ComboBox7->SetItemIndex(1); },
          &TForm1::Button24, "QQS#MD:1#", false, Request::Setting},
         {"operating mode, modbus page", [](TForm1& f) { f.ComboBox14->SetItemIndex(1); },
@@ -78,13 +78,13 @@ TEST_F(ConfigWindow, HandlersSendTheirExactFrames) {
          },
          &TForm1::Button17, std::string("QQS#CAMD11:1<03,\x01\x02\xFF", 19), true,
          Request::Setting},
-        {"display setting", [](TForm1& f) {
+        {"display setting",
+         [](TForm1& f) {
              f.XS04->SetItemIndex(2);
              f.XSFA4->SetItemIndex(1);
          },
          &TForm1::Button32, "QQS#DPS4:02,1#", false, Request::DisplaySetting},
-        {"display test 2", nullptr, &TForm1::Button100, "PPPPPP#QB#", false,
-         Request::DisplayTest},
+        {"display test 2", nullptr, &TForm1::Button100, "PPPPPP#QB#", false, Request::DisplayTest},
     };
     for (const Case& c : cases) {
         messages.clear();
@@ -92,9 +92,9 @@ TEST_F(ConfigWindow, HandlersSendTheirExactFrames) {
             c.prepare(*form);
         QTest::mouseClick(form.get()->*c.button, Qt::LeftButton);
         EXPECT_EQ(Sent(c.frame.size()), c.frame) << c.name;
-        const QString shown = c.shownAsHex ? QString::fromStdString(Hex(c.frame))
-                                           : QString::fromLatin1(c.frame.data(),
-                                                                 static_cast<int>(c.frame.size()));
+        const QString shown =
+            c.shownAsHex ? QString::fromStdString(Hex(c.frame))
+                         : QString::fromLatin1(c.frame.data(), static_cast<int>(c.frame.size()));
         EXPECT_EQ(form->Edit8->text(), shown) << c.name;
         EXPECT_EQ(form->PendingRequest, c.code) << c.name;
         EXPECT_TRUE(form->Timer3->Enabled()) << c.name;
@@ -126,8 +126,8 @@ TEST_F(ConfigWindow, RefusedInputSendsNothing) {
          MessageKind::Error, "'' is not a valid integer value."},
         {"slave address out of range", [](TForm1& f) { f.Edit14->setText("1000"); },
          &TForm1::Button29, MessageKind::Plain, ""},
-        {"rs232 without a baud", [](TForm1& f) { f.ComboBox2->ShowText("9601"); },
-         &TForm1::Button5, MessageKind::Plain, ""},
+        {"rs232 without a baud", [](TForm1& f) { f.ComboBox2->ShowText("9601"); }, &TForm1::Button5,
+         MessageKind::Plain, ""},
         {"custom command without spaces",
          [](TForm1& f) {
              f.ComboBox28->SetItemIndex(1);
@@ -136,7 +136,8 @@ TEST_F(ConfigWindow, RefusedInputSendsNothing) {
          &TForm1::Button17, MessageKind::Plain, "NO SPACK"},
         {"custom command lower case", [](TForm1& f) { f.Edit4->setText("0a 02"); },
          &TForm1::Button17, MessageKind::Plain, "Data eeore!"},
-        {"short coefficient", [](TForm1& f) {
+        {"short coefficient",
+         [](TForm1& f) {
              f.ComboBox18->SetItemIndex(1);
              f.Beilv->setText("0.1");
          },

@@ -21,7 +21,7 @@ struct CapturedMessage {
 };
 
 class WindowFixture : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         SetMessageSink([this](MessageKind kind, const QString& text) {
             messages.push_back({kind, text});
@@ -37,7 +37,8 @@ class WindowFixture : public ::testing::Test {
     void OpenPort() {
         form->SPREALCOM->ShowText(QString::fromStdString(pty.path));
         QTest::mouseClick(form->Button1, Qt::LeftButton);
-        ASSERT_TRUE(form->PortIsOpen) << (messages.empty() ? "" : messages.back().text.toStdString());
+        ASSERT_TRUE(form->PortIsOpen)
+            << (messages.empty() ? "" : messages.back().text.toStdString());
     }
     // Processes events until `done` holds or `ms` pass.
     static bool WaitFor(const std::function<bool()>& done, int ms = 3000) {

@@ -94,8 +94,8 @@ TEST_F(Window, ListValueIsTheDisplayedItem) {
         const char* typed;
         int value;
     };
-    for (const Case c : {Case{"Odd", 1}, Case{"odd", -1}, Case{"Even ", -1}, Case{"", -1},
-                         Case{"None", 0}}) {
+    for (const Case c :
+         {Case{"Odd", 1}, Case{"odd", -1}, Case{"Even ", -1}, Case{"", -1}, Case{"None", 0}}) {
         parity->setFocus();
         parity->lineEdit()->selectAll();
         QTest::keyClick(parity->lineEdit(), Qt::Key_Backspace);
@@ -139,8 +139,7 @@ TEST_F(Window, FailedOpenReportsAndLeavesTheWindowClosed) {
         QString message;
     };
     const Case cases[] = {
-        {"/dev/talmire-missing", "9600", "None", MessageKind::Error,
-         "Error opening serial port."},
+        {"/dev/talmire-missing", "9600", "None", MessageKind::Error, "Error opening serial port."},
         {QString::fromStdString(pty.path), "", "None", MessageKind::Error,
          "'' is not a valid integer value."},
         {QString::fromStdString(pty.path), "9600", "Mark", MessageKind::Plain, ""},
@@ -179,8 +178,8 @@ TEST_F(Window, ErrorReportAddsAFullStopWhenTheLastCharacterSortsAfterIt) {
         const char* shown;
     };
     for (const Case c : {Case{"Error opening serial port", "Error opening serial port."},
-                         Case{"done.", "done."}, Case{"what?", "what?."}, Case{"a,", "a,"}, Case{"", ""},
-                         Case{"x1", "x1."}, Case{"(x)", "(x)"}})
+                         Case{"done.", "done."}, Case{"what?", "what?."}, Case{"a,", "a,"},
+                         Case{"", ""}, Case{"x1", "x1."}, Case{"(x)", "(x)"}})
         EXPECT_EQ(ErrorReportText(c.message).toStdString(), c.shown);
 }
 
