@@ -1,6 +1,41 @@
-#include <cstdio>
+// talmire-sim: the TALMIRE module and its HART instrument on a pseudo-terminal.
 
-int main() {
-    std::puts("talmire-sim: module simulator");
+#include "sim/SimLine.h"
+
+#include <csignal>
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+int stopPipe[2] = {-1, -1};
+void OnSignal(int) {
+    const char byte = 1;
+    (void)!::write(stopPipe[1], &byte, 1);
+}
+} // namespace
+
+int main(int argc, char** argv) {
+    SimOptions options;
+    bool help = false;
+    if (!ParseSimOptions(argc, argv, options, help))
+        return 2;
+    if (help) {
+        std::fputs(SimUsage().c_str(), stdout);
+        return 0;
+    }
+    if (pipe(stopPipe) != 0)
+        return 1;
+    struct sigaction action {};
+    action.sa_handler = OnSignal;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGHUP, &action, nullptr);
+
+    SimLine line(options);
+    if (!line.Open())
+        return 1;
+    std::printf("talmire-sim: module ready on %s\n", line.ToolPath().c_str());
+    std::fflush(stdout);
+    line.Run(stopPipe[0]);
     return 0;
 }

@@ -1,0 +1,320 @@
+#include "sim/SimLine.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+speed_t SpeedConstant(std::uint32_t baud) {
+    switch (baud) {
+    case 1200:
+        return B1200;
+    case 2400:
+        return B2400;
+    case 4800:
+        return B4800;
+    case 9600:
+        return B9600;
+    case 19200:
+        return B19200;
+    case 38400:
+        return B38400;
+    case 57600:
+        return B57600;
+    case 115200:
+        return B115200;
+    default:
+        return B9600;
+    }
+}
+
+std::uint32_t SpeedValue(speed_t speed) {
+    switch (speed) {
+    case B1200:
+        return 1200;
+    case B2400:
+        return 2400;
+    case B4800:
+        return 4800;
+    case B9600:
+        return 9600;
+    case B19200:
+        return 19200;
+    case B38400:
+        return 38400;
+    case B57600:
+        return 57600;
+    case B115200:
+        return 115200;
+    default:
+        return 0;
+    }
+}
+
+void MakeRaw(int fd, std::uint32_t baud) {
+    termios tio{};
+    if (tcgetattr(fd, &tio) != 0)
+        return;
+    cfmakeraw(&tio);
+    tio.c_cflag |= CLOCAL | CREAD;
+    cfsetispeed(&tio, SpeedConstant(baud));
+    cfsetospeed(&tio, SpeedConstant(baud));
+    tcsetattr(fd, TCSANOW, &tio);
+}
+
+void Log(const char* direction, const std::vector<std::uint8_t>& bytes) {
+    std::fprintf(stderr, "%s", direction);
+    for (std::uint8_t b : bytes)
+        std::fprintf(stderr, " %02X", b);
+    std::fprintf(stderr, "  |");
+    for (std::uint8_t b : bytes)
+        std::fputc(b >= 0x20 && b < 0x7F ? b : '.', stderr);
+    std::fprintf(stderr, "|\n");
+}
+
+double Seconds() {
+    return std::chrono::duration<double>(Clock::now().time_since_epoch()).count();
+}
+
+} // namespace
+
+std::string SimUsage() {
+    return "usage: talmire-sim [options]\n"
+           "A TALMIRE module with a HART instrument behind it, on a pseudo-terminal.\n"
+           "  --link PATH       publish the tool's end of the line as PATH\n"
+           "                    (default /tmp/ttyTALMIRE)\n"
+           "  --device PATH     serve a real serial port instead of a pseudo-terminal\n"
+           "  --side rs232|rs485  the module side the tool is wired to (default rs485)\n"
+           "  --gap-ms N        pause N ms in the middle of every reply (splits replies\n"
+           "                    into two chunks when N is above 100)\n"
+           "  --fixed-values    instrument values that do not change over time\n"
+           "  --verbose         log every frame and reply on stderr\n"
+           "  --help            this text\n";
+}
+
+bool ParseSimOptions(int argc, char** argv, SimOptions& options, bool& help) {
+    help = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        auto value = [&](std::string& out) {
+            if (i + 1 >= argc) {
+                std::fprintf(stderr, "talmire-sim: %s needs a value\n", arg.c_str());
+                return false;
+            }
+            out = argv[++i];
+            return true;
+        };
+        std::string text;
+        if (arg == "--help" || arg == "-h") {
+            help = true;
+        } else if (arg == "--link") {
+            if (!value(options.link))
+                return false;
+        } else if (arg == "--device") {
+            if (!value(options.device))
+                return false;
+        } else if (arg == "--gap-ms") {
+            if (!value(text))
+                return false;
+            char* end = nullptr;
+            const long ms = std::strtol(text.c_str(), &end, 10);
+            if (end == text.c_str() || *end != '\0' || ms < 0 || ms > 60000) {
+                std::fprintf(stderr, "talmire-sim: --gap-ms takes 0 to 60000\n");
+                return false;
+            }
+            options.gapMs = static_cast<int>(ms);
+        } else if (arg == "--side") {
+            if (!value(text))
+                return false;
+            if (text != "rs232" && text != "rs485") {
+                std::fprintf(stderr, "talmire-sim: --side takes rs232 or rs485\n");
+                return false;
+            }
+            options.rs485Side = text == "rs485";
+        } else if (arg == "--fixed-values") {
+            options.fixedValues = true;
+        } else if (arg == "--verbose") {
+            options.verbose = true;
+        } else {
+            std::fprintf(stderr, "talmire-sim: unknown option %s\n%s", arg.c_str(),
+                         SimUsage().c_str());
+            return false;
+        }
+    }
+    return true;
+}
+
+SimLine::SimLine(SimOptions options_) : options(std::move(options_)), module(options.fixedValues) {}
+
+SimLine::~SimLine() {
+    if (linkMade)
+        ::unlink(options.link.c_str());
+    if (slaveFd >= 0)
+        ::close(slaveFd);
+    if (fd >= 0)
+        ::close(fd);
+}
+
+bool SimLine::Open() {
+    lineBaud = module.LineBaud(options.rs485Side);
+    if (!options.device.empty()) {
+        fd = ::open(options.device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) {
+            std::fprintf(stderr, "talmire-sim: cannot open %s: %s\n", options.device.c_str(),
+                         std::strerror(errno));
+            return false;
+        }
+        MakeRaw(fd, lineBaud);
+        toolPath = options.device;
+        return true;
+    }
+    fd = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0 || grantpt(fd) != 0 || unlockpt(fd) != 0) {
+        std::fprintf(stderr, "talmire-sim: no pseudo-terminal: %s\n", std::strerror(errno));
+        return false;
+    }
+    const char* name = ptsname(fd);
+    if (name == nullptr)
+        return false;
+    const std::string slaveName = name;
+    slaveFd = ::open(slaveName.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (slaveFd < 0) {
+        std::fprintf(stderr, "talmire-sim: cannot open %s\n", slaveName.c_str());
+        return false;
+    }
+    MakeRaw(slaveFd, lineBaud);
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
+    struct stat st {};
+    if (lstat(options.link.c_str(), &st) == 0) {
+        if (!S_ISLNK(st.st_mode)) {
+            std::fprintf(stderr, "talmire-sim: %s exists and is not a link; not replacing it\n",
+                         options.link.c_str());
+            return false;
+        }
+        ::unlink(options.link.c_str());
+    }
+    if (symlink(slaveName.c_str(), options.link.c_str()) != 0) {
+        std::fprintf(stderr, "talmire-sim: cannot create %s: %s\n", options.link.c_str(),
+                     std::strerror(errno));
+        return false;
+    }
+    linkMade = true;
+    toolPath = options.link;
+    return true;
+}
+
+bool SimLine::ToolSpeedMatches() const {
+    if (slaveFd < 0)
+        return true; // a real line: both ends run at the speed we set
+    termios tio{};
+    if (tcgetattr(slaveFd, &tio) != 0)
+        return true;
+    return SpeedValue(cfgetospeed(&tio)) == module.LineBaud(options.rs485Side);
+}
+
+void SimLine::SetOwnSpeed(std::uint32_t baud) {
+    lineBaud = baud;
+    if (slaveFd < 0)
+        MakeRaw(fd, baud);
+}
+
+void SimLine::SendPaced(const std::vector<std::uint8_t>& reply) {
+    // About ten bits a byte on the line: 9600 baud carries one byte a millisecond.
+    const double secondsPerByte = 10.0 / static_cast<double>(lineBaud);
+    const std::size_t half = reply.size() / 2;
+    auto start = Clock::now();
+    std::size_t sent = 0;
+    while (sent < reply.size()) {
+        if (options.gapMs > 0 && sent == half && half > 0) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(options.gapMs));
+            start = Clock::now() - std::chrono::duration_cast<Clock::duration>(
+                                       std::chrono::duration<double>(sent * secondsPerByte));
+        }
+        std::size_t end = std::min(reply.size(), sent + 8);
+        if (options.gapMs > 0 && sent < half)
+            end = std::min(end, half);
+        const ssize_t n = ::write(fd, reply.data() + sent, end - sent);
+        if (n < 0) {
+            if (errno == EAGAIN || errno == EINTR) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                continue;
+            }
+            return;
+        }
+        sent += static_cast<std::size_t>(n);
+        std::this_thread::sleep_until(start +
+                                      std::chrono::duration_cast<Clock::duration>(
+                                          std::chrono::duration<double>(sent * secondsPerByte)));
+    }
+}
+
+void SimLine::Serve(const std::vector<std::uint8_t>& frame) {
+    if (options.verbose)
+        Log("<-", frame);
+    if (!ToolSpeedMatches()) {
+        // Bytes sent at another speed are noise to a real module.
+        if (options.verbose)
+            std::fprintf(stderr, "   (line speed differs from the module's: ignored)\n");
+        return;
+    }
+    const std::uint32_t before = module.LineBaud(options.rs485Side);
+    const auto reply = module.Handle(frame, Seconds());
+    if (reply.empty())
+        return;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5)); // the module's turnaround
+    if (options.verbose)
+        Log("->", reply);
+    SendPaced(reply);
+    const std::uint32_t after = module.LineBaud(options.rs485Side);
+    if (after != before) {
+        if (options.verbose)
+            std::fprintf(stderr, "   line switches to %u baud\n", after);
+        SetOwnSpeed(after);
+    }
+}
+
+void SimLine::Run(int stopFd) {
+    std::vector<std::uint8_t> frame;
+    for (;;) {
+        pollfd fds[2] = {{stopFd, POLLIN, 0}, {fd, POLLIN, 0}};
+        const int timeout = frame.empty() ? -1 : options.frameGapMs;
+        const int ready = poll(fds, 2, timeout);
+        if (ready < 0) {
+            if (errno == EINTR)
+                continue;
+            return;
+        }
+        if (fds[0].revents != 0)
+            return;
+        if (ready == 0) {
+            Serve(frame);
+            frame.clear();
+            continue;
+        }
+        if ((fds[1].revents & POLLIN) != 0) {
+            std::uint8_t buffer[512];
+            const ssize_t n = ::read(fd, buffer, sizeof buffer);
+            if (n > 0) {
+                frame.insert(frame.end(), buffer, buffer + n);
+                if (frame.size() > 4096) // a runaway sender: keep the line usable
+                    frame.clear();
+            }
+            continue;
+        }
+        if ((fds[1].revents & (POLLHUP | POLLERR)) != 0) {
+            // No reader on the other end yet (only possible with a real device): wait a bit.
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+    }
+}

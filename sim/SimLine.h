@@ -1,0 +1,53 @@
+#pragma once
+
+// The simulator's side of the serial line: a pseudo-terminal published under a stable name,
+// or a real serial device; frames cut at the line's idle gap, replies paced at line speed.
+
+#include "sim/TalmireModule.h"
+
+#include <cstdint>
+#include <string>
+
+struct SimOptions {
+    std::string link = "/tmp/ttyTALMIRE";
+    std::string device;   // a real serial port instead of a pseudo-terminal
+    int gapMs = 0;        // pause in the middle of every reply
+    bool verbose = false; // traffic log on stderr
+    bool fixedValues = false;
+    bool rs485Side = true; // which of the module's two serial sides the tool is wired to
+    int frameGapMs = 20;   // silence that ends a received frame
+};
+
+// Parses the command line; false (with a message on stderr) on a bad option. `help` is set
+// when the usage text was asked for.
+bool ParseSimOptions(int argc, char** argv, SimOptions& options, bool& help);
+std::string SimUsage();
+
+class SimLine {
+public:
+    explicit SimLine(SimOptions options);
+    ~SimLine();
+    SimLine(const SimLine&) = delete;
+    SimLine& operator=(const SimLine&) = delete;
+
+    // Opens the line; false with a message on stderr when it cannot.
+    bool Open();
+    // The path the tool opens.
+    const std::string& ToolPath() const { return toolPath; }
+    // Serves frames until `stopFd` becomes readable.
+    void Run(int stopFd);
+
+private:
+    void Serve(const std::vector<std::uint8_t>& frame);
+    bool ToolSpeedMatches() const;
+    void SendPaced(const std::vector<std::uint8_t>& reply);
+    void SetOwnSpeed(std::uint32_t baud);
+
+    SimOptions options;
+    TalmireModule module;
+    int fd = -1;      // our end: the pty master, or the device
+    int slaveFd = -1; // the tool's end, kept open so the line survives the tool closing it
+    std::string toolPath;
+    bool linkMade = false;
+    std::uint32_t lineBaud = 9600;
+};
