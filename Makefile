@@ -10,9 +10,9 @@ SIM_LINK ?= /tmp/ttyTALMIRE
 PACKAGES := build-essential cmake pkg-config qt6-base-dev libgl-dev libjpeg62-turbo-dev \
             libgtest-dev libgmock-dev libbenchmark-dev socat mbpoll python3 python3-pymodbus \
             python3-serial xvfb xauth imagemagick clang-14 libfuzzer-14-dev libclang-rt-14-dev \
-            valgrind clang-format clang-tidy
+            valgrind clang-format clang-tidy g++-mingw-w64-x86-64-posix wine64
 
-.PHONY: all deps build run test test-fast test-asan test-tsan bench fuzz screenshots format tidy clean
+.PHONY: all deps build run test test-fast test-asan test-tsan test-windows bench fuzz screenshots format tidy clean
 
 all: build
 
@@ -37,7 +37,7 @@ run: build
 	echo "Simulator port: $(SIM_LINK) (pick it in 'serial port:' and press open)"; \
 	$(BUILD)/ui/talmire
 
-test: deps test-fast test-asan test-tsan
+test: deps test-fast test-asan test-tsan test-windows
 
 test-fast: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest -j $(JOBS) --output-on-failure --timeout 300
@@ -56,6 +56,18 @@ test-tsan: deps
 	cmake --build build-tsan -j $(JOBS)
 	cd build-tsan && TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
 	  ctest --output-on-failure --timeout 600
+
+# The serial component and the pure layers cross-built for Windows (mingw-w64) and run under
+# wine; the Win32 serial backend talks to talmire-sim through COM ports mapped to ptys.
+WINE_ENV = WINEPREFIX=$(CURDIR)/build-win/wineprefix WINEDEBUG=-all
+test-windows: build
+	cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+	  -DCMAKE_BUILD_TYPE=Debug -DTALMIRE_BUILD_UI=OFF \
+	  -DTALMIRE_HOST_SIM=$(CURDIR)/$(BUILD)/sim/talmire-sim
+	cmake --build build-win -j $(JOBS)
+	@[ -d build-win/wineprefix/dosdevices ] || $(WINE_ENV) wineboot --init >/dev/null 2>&1 || true
+	cd build-win && $(WINE_ENV) ctest --output-on-failure --timeout 300
+	-@$(WINE_ENV) wineserver -k 2>/dev/null
 
 bench: deps
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DTALMIRE_BUILD_BENCH=ON
@@ -82,4 +94,4 @@ tidy: build
 	git ls-files '*.cpp' | grep -v -E '^(fuzz|serial/win32)/' | xargs clang-tidy -p $(BUILD) --quiet
 
 clean:
-	rm -rf build build-asan build-tsan build-bench build-fuzz
+	rm -rf build build-asan build-tsan build-bench build-fuzz build-win

@@ -101,32 +101,36 @@ void TComm::DispatchNotifications(std::size_t maxEvents) {
         }
         // Each event is raised with no lock held: a handler may close the port, write, or
         // run a nested event loop that dispatches again.
-        switch (n.message) {
-        case MSG_RECEIVE_DATA:
-            if (OnReceiveData)
-                OnReceiveData(this, n.data.data(), static_cast<std::uint16_t>(n.value));
-            break;
-        case MSG_RECEIVE_ERROR:
-            if (OnReceiveError)
-                OnReceiveError(this, n.value);
-            break;
-        case MSG_REQUEST_HANGUP:
-            if (OnRequestHangup)
-                OnRequestHangup(this);
-            break;
-        case MSG_MODEM_STATE:
-            if (OnModemStateChange)
-                OnModemStateChange(this, n.value);
-            break;
-        case MSG_SEND_EMPTY:
-            if (OnSendDataEmpty)
-                OnSendDataEmpty(this);
-            break;
-        default:
-            break;
-        }
+        RaiseNotification(n);
     }
     std::lock_guard lock(queueMutex);
     if (!queue.empty())
         backend->SignalNotification();
+}
+
+void TComm::RaiseNotification(const TCommNotification& n) {
+    switch (n.message) {
+    case MSG_RECEIVE_DATA:
+        if (OnReceiveData)
+            OnReceiveData(this, n.data.data(), static_cast<std::uint16_t>(n.value));
+        break;
+    case MSG_RECEIVE_ERROR:
+        if (OnReceiveError)
+            OnReceiveError(this, n.value);
+        break;
+    case MSG_REQUEST_HANGUP:
+        if (OnRequestHangup)
+            OnRequestHangup(this);
+        break;
+    case MSG_MODEM_STATE:
+        if (OnModemStateChange)
+            OnModemStateChange(this, n.value);
+        break;
+    case MSG_SEND_EMPTY:
+        if (OnSendDataEmpty)
+            OnSendDataEmpty(this);
+        break;
+    default:
+        break;
+    }
 }

@@ -156,6 +156,9 @@ public:
 
     // Called by the backend's threads (any thread).
     void PostNotification(TCommNotification notification);
+    // Raises the event a notification stands for (main thread). A data notification holds
+    // its bytes and a terminating 0; `value` is the byte count.
+    void RaiseNotification(const TCommNotification& notification);
     void StoreSendDataEmpty(bool value) { sendDataEmpty.store(value); }
 
 private:
