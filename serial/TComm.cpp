@@ -64,8 +64,10 @@ std::size_t TComm::QueuedNotifications() const {
 }
 
 void TComm::PostNotification(TCommNotification notification) {
+    bool wasEmpty = false;
     {
         std::lock_guard lock(queueMutex);
+        wasEmpty = queue.empty();
         const std::size_t bound = maxQueuedChunks.load();
         if (notification.message == MSG_RECEIVE_DATA && bound > 0) {
             auto isChunk = [](const TCommNotification& n) { return n.message == MSG_RECEIVE_DATA; };
@@ -77,7 +79,11 @@ void TComm::PostNotification(TCommNotification notification) {
         }
         queue.push_back(std::move(notification));
     }
-    backend->SignalNotification();
+    // Only the first of a run of notifications wakes the owner: a dispatch that leaves
+    // some behind signals again itself, so a flood costs one wake-up per dispatch, not
+    // one per chunk.
+    if (wasEmpty)
+        backend->SignalNotification();
 }
 
 void TComm::DropQueuedHangups() {

@@ -107,7 +107,7 @@ TEST_F(TCommTest, GapLongerThanIntervalSplitsShorterGapsDoNot) {
     }
 }
 
-TEST_F(TCommTest, WritesArriveWholeAndInOrderFollowedByOneSendEmpty) {
+TEST_F(TCommTest, WritesArriveWholeAndInOrderThenTheWriterFallsQuiet) {
     comm.OpenPort();
     ASSERT_TRUE(Pump([&] { return sendEmpty == 1; })); // the writer's first idle moment
     const auto first = Pattern(3000, 1);
@@ -119,9 +119,16 @@ TEST_F(TCommTest, WritesArriveWholeAndInOrderFollowedByOneSendEmpty) {
     expected.insert(expected.end(), second.begin(), second.end());
     EXPECT_EQ(got, expected);
     ASSERT_TRUE(Pump([&] { return comm.SendDataEmpty() && sendEmpty >= 2; }));
+    // The writer may go idle between the two posts (one more event) but never raises
+    // the event again once it stays idle.
     std::this_thread::sleep_for(100ms);
     comm.DispatchNotifications();
-    EXPECT_EQ(sendEmpty, 2);
+    const int settled = sendEmpty;
+    EXPECT_GE(settled, 2);
+    EXPECT_LE(settled, 3);
+    std::this_thread::sleep_for(100ms);
+    comm.DispatchNotifications();
+    EXPECT_EQ(sendEmpty, settled);
 }
 
 TEST_F(TCommTest, WriteRefusedWhenEmptyOrClosed) {
