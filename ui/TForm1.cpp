@@ -24,7 +24,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     // Each chunk costs the receive path a 300 ms pause; a peer that never pauses would
     // otherwise pile up chunks without end. Only the newest ones matter, as each chunk
     // replaces the one before it on the window.
-    Comm1.SetMaxQueuedChunks(4);
+    Comm1.SetMaxQueuedChunks(2);
     Timer2 = new TTimer("Timer2", 300, true, this);
     Timer3 = new TTimer("Timer3", 1000, true, this);
     Timer4 = new TTimer("Timer4", 1000, true, this);
