@@ -70,9 +70,9 @@ test-windows: build
 	-@$(WINE_ENV) wineserver -k 2>/dev/null
 
 bench: deps
-	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DTALMIRE_BUILD_BENCH=ON
+	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTALMIRE_BUILD_BENCH=ON
 	cmake --build build-bench -j $(JOBS)
-	@for b in build-bench/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
+	@for b in build-bench/bench/*/bench_*; do [ -x "$$b" ] && "$$b"; done
 
 FUZZ_SECONDS ?= 60
 fuzz: deps

@@ -1,0 +1,90 @@
+// Start-up of the window under the offscreen platform: time from process start to the
+// window shown, against a bare QMainWindow program measured in the same run, and the memory
+// the shown window holds.
+
+#include "bench/BenchUtil.h"
+#include "ui/TForm1.h"
+
+#include <QApplication>
+#include <QMainWindow>
+
+#include <chrono>
+#include <cstring>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+int Child(bool form) {
+    int argc = 1;
+    char name[] = "bench_window";
+    char* argv[] = {name, nullptr};
+    QApplication app(argc, argv);
+    std::unique_ptr<QMainWindow> window;
+    if (form)
+        window = std::make_unique<TForm1>();
+    else
+        window = std::make_unique<QMainWindow>();
+    window->show();
+    QApplication::processEvents();
+    std::printf("shown %.3f\n", RssMiB());
+    std::fflush(stdout);
+    return 0;
+}
+
+// Milliseconds from fork to the child's "shown" line, and the RSS it reported.
+std::pair<double, double> Launch(const char* self, const char* mode) {
+    int out[2];
+    if (pipe(out) != 0)
+        return {0, 0};
+    const auto start = Clock::now();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        dup2(out[1], STDOUT_FILENO);
+        ::close(out[0]);
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        execl(self, self, mode, nullptr);
+        _exit(127);
+    }
+    ::close(out[1]);
+    char line[128] = {};
+    std::size_t used = 0;
+    while (used + 1 < sizeof line) {
+        const ssize_t n = ::read(out[0], line + used, 1);
+        if (n <= 0 || line[used] == '\n')
+            break;
+        ++used;
+    }
+    const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    ::close(out[0]);
+    waitpid(pid, nullptr, 0);
+    double rss = 0;
+    std::sscanf(line, "shown %lf", &rss);
+    return {ms, rss};
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc > 1 && std::strcmp(argv[1], "child-form") == 0)
+        return Child(true);
+    if (argc > 1 && std::strcmp(argv[1], "child-bare") == 0)
+        return Child(false);
+    std::vector<double> form, bare, rss;
+    Launch(argv[0], "child-form"); // warm the caches once
+    for (int i = 0; i < 15; ++i) {
+        const auto [formMs, formRss] = Launch(argv[0], "child-form");
+        const auto [bareMs, bareRss] = Launch(argv[0], "child-bare");
+        form.push_back(formMs);
+        bare.push_back(bareMs);
+        rss.push_back(formRss);
+        (void)bareRss;
+    }
+    Report("window_start_ms", Median(form), "ms");
+    Report("window_start_bare_ms", Median(bare), "ms");
+    Report("window_start_ratio", Median(form) / Median(bare), "x");
+    Report("window_rss_mib", Median(rss), "MiB");
+    return 0;
+}
