@@ -5,6 +5,7 @@
 #include <csignal>
 #include <cstdio>
 #include <string>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -18,6 +19,11 @@ public:
             return;
         pid = fork();
         if (pid == 0) {
+            // A test that dies (a failed check, a sanitizer's report) takes the simulator
+            // with it, instead of leaving it to hold the test runner's output open.
+            prctl(PR_SET_PDEATHSIG, SIGTERM);
+            if (getppid() == 1)
+                _exit(127);
             dup2(out[1], STDOUT_FILENO);
             ::close(out[0]);
             std::vector<std::string> args = {TALMIRE_SIM, "--link", link, "--fixed-values"};
