@@ -12,7 +12,7 @@ PACKAGES := build-essential cmake pkg-config qt6-base-dev libgl-dev libjpeg62-tu
             python3-serial xvfb xauth imagemagick clang-14 libfuzzer-14-dev libclang-rt-14-dev \
             valgrind clang-format clang-tidy g++-mingw-w64-x86-64-posix wine64
 
-.PHONY: all deps build run test test-fast test-asan test-tsan test-windows bench fuzz screenshots format tidy clean
+.PHONY: all deps build run test test-fast test-asan test-tsan test-windows bench fuzz valgrind screenshots format tidy clean
 
 all: build
 
@@ -83,6 +83,12 @@ fuzz: deps
 	  echo "== $$name ($(FUZZ_SECONDS) s)"; \
 	  $$f -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 build-fuzz/corpus/$$name fuzz/corpus/$$name || exit 1; \
 	done
+
+# Two end-to-end sessions of the window with the simulator under memcheck.
+valgrind: build
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen valgrind --leak-check=full \
+	  --errors-for-leak-kinds=definite,indirect --error-exitcode=9 tests/e2e/e2e_tests \
+	  --gtest_filter='EndToEnd.CommunicationQueryThenSystemParameters:EndToEnd.HartIdentity*'
 
 screenshots: build
 	scripts/screenshots.sh $(BUILD)/ui/talmire docs
