@@ -22,11 +22,8 @@ int Child(bool form) {
     char name[] = "bench_window";
     char* argv[] = {name, nullptr};
     QApplication app(argc, argv);
-    std::unique_ptr<QMainWindow> window;
-    if (form)
-        window = std::make_unique<TForm1>();
-    else
-        window = std::make_unique<QMainWindow>();
+    std::unique_ptr<QMainWindow> window =
+        form ? std::make_unique<TForm1>() : std::make_unique<QMainWindow>();
     window->show();
     QApplication::processEvents();
     std::printf("shown %.3f\n", RssMiB());
