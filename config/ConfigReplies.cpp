@@ -151,7 +151,7 @@ void ReadCommandGroup(ReplyReader& reader, const char* marker, const char* switc
     const char tens = *reader.Peek(9);
     const char ones = *reader.Peek(10);
     if (tens >= '0' && tens <= '9' && ones >= '0' && ones <= '9') {
-        const std::size_t count = static_cast<std::size_t>((tens - '0') * 10 + (ones - '0'));
+        const std::size_t count = static_cast<std::size_t>(tens - '0') * 10 + (ones - '0');
         const std::size_t extent = count == 0 ? FixedExtent : TextOffset + 3 * count - 1;
         if (!reader.Fits(extent)) {
             return;

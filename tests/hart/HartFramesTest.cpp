@@ -186,7 +186,7 @@ TEST(HartFrames, ChecksumIsTheXorOfEverythingAfterThePreambles) {
         for (const std::string& text : texts) {
             const FrameResult frame = HartManualFrame(preamble, text);
             ASSERT_TRUE(frame.ok());
-            const std::size_t preambles = static_cast<std::size_t>(std::stoi(preamble) + 1);
+            const std::size_t preambles = static_cast<std::size_t>(std::stoi(preamble)) + 1;
             EXPECT_EQ(HartChecksum(std::span(frame.bytes).subspan(preambles)), 0) << text;
         }
     }

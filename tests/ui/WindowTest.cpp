@@ -194,7 +194,7 @@ TEST_F(Window, ReceiveRoutesShowTextOrHexAndBoundTheChunk) {
     form->SendRequest({0x01}, "x", Request::ModbusTest, Timeout::Connection);
     std::string big(300, '\x5A');
     Reply(big);
-    ASSERT_TRUE(WaitFor([&] { return form->Memo10->toPlainText().size() == 255 * 3; }));
+    ASSERT_TRUE(WaitFor([&] { return form->Memo10->toPlainText().size() == qsizetype{255} * 3; }));
     EXPECT_EQ(form->RxText.size(), 255u);
     EXPECT_EQ(form->frameBuffer.Received().size(), 300u);
     EXPECT_EQ(form->PendingRequest, Request::ModbusTest);
