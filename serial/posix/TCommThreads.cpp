@@ -7,6 +7,7 @@
 #include <poll.h>
 #include <termios.h>
 #include <unistd.h>
+#include <vector>
 
 TReadThread::TReadThread(TComm& owner_, int portFd_, int stopFd_,
                          const std::atomic<std::uint32_t>& interval_)
@@ -25,6 +26,7 @@ void TReadThread::Deliver(const std::uint8_t* bytes, std::size_t count) {
     n.message = MSG_RECEIVE_DATA;
     n.value = static_cast<std::uint32_t>(count);
     // One byte more than received, holding 0, so the chunk can also be read as a C string.
+    n.data.reserve(count + 1);
     n.data.assign(bytes, bytes + count);
     n.data.push_back(0);
     owner.PostNotification(std::move(n));
@@ -35,7 +37,11 @@ void TReadThread::PostHangup() {
 }
 
 void TReadThread::Run() {
-    std::uint8_t buffer[BufferSize];
+    // One read takes whatever the driver holds, up to several chunks; full chunks are cut
+    // from its front, and the rest waits for more bytes or for the line to go quiet. Under
+    // a steady stream this costs one read per several chunks rather than one per chunk.
+    std::vector<std::uint8_t> storage(ReadSize);
+    std::uint8_t* const buffer = storage.data();
     std::size_t count = 0;
     pollfd fds[2] = {{stopFd, POLLIN, 0}, {portFd, POLLIN, 0}};
     for (;;) {
@@ -59,12 +65,15 @@ void TReadThread::Run() {
         }
         const short events = fds[1].revents;
         if ((events & POLLIN) != 0) {
-            const ssize_t got = read(portFd, buffer + count, BufferSize - count);
+            const ssize_t got = read(portFd, buffer + count, ReadSize - count);
             if (got > 0) {
                 count += static_cast<std::size_t>(got);
-                if (count == BufferSize) {
-                    Deliver(buffer, count);
-                    count = 0;
+                std::size_t cut = 0;
+                for (; count - cut >= BufferSize; cut += BufferSize)
+                    Deliver(buffer + cut, BufferSize);
+                if (cut > 0) {
+                    count -= cut;
+                    std::memmove(buffer, buffer + cut, count);
                 }
                 continue;
             }

@@ -297,6 +297,7 @@ LRESULT CALLBACK NotifyWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
         const auto count = static_cast<std::uint16_t>(wParam & 0xFFFF);
         const auto* bytes = static_cast<const std::uint8_t*>(block);
         n.value = count;
+        n.data.reserve(count + 1);
         n.data.assign(bytes, bytes + count);
         n.data.push_back(0);
         LocalFree(block); // released whether or not a handler is assigned

@@ -78,15 +78,21 @@ TEST_F(TCommTest, BurstWithoutGapArrivesAsOneChunk) {
 
 TEST_F(TCommTest, LongStreamIsCutAt2048InOrderWithNothingLost) {
     comm.OpenPort();
-    const auto data = Pattern(5000, 3);
-    ASSERT_TRUE(pty.Write(data));
-    ASSERT_TRUE(Pump([&] { return Received() >= data.size(); }));
-    std::vector<std::uint8_t> joined;
-    for (const auto& c : chunks) {
-        EXPECT_LE(c.size(), 2048u);
-        joined.insert(joined.end(), c.begin(), c.end());
+    // Shorter than one read of the component, and longer than one and two of them.
+    for (std::size_t size : {5000u, 20000u, 40000u}) {
+        chunks.clear();
+        const auto data = Pattern(size, static_cast<std::uint8_t>(size));
+        ASSERT_TRUE(pty.Write(data));
+        ASSERT_TRUE(Pump([&] { return Received() >= data.size(); })) << size;
+        std::vector<std::uint8_t> joined;
+        for (const auto& c : chunks)
+            joined.insert(joined.end(), c.begin(), c.end());
+        EXPECT_EQ(joined, data) << size;
+        // The line never paused, so every chunk but the last is a full one.
+        ASSERT_EQ(chunks.size(), (size + 2047) / 2048) << size;
+        for (std::size_t i = 0; i + 1 < chunks.size(); ++i)
+            EXPECT_EQ(chunks[i].size(), 2048u) << size << " chunk " << i;
     }
-    EXPECT_EQ(joined, data);
 }
 
 TEST_F(TCommTest, GapLongerThanIntervalSplitsShorterGapsDoNot) {
