@@ -64,20 +64,27 @@ std::size_t TComm::QueuedNotifications() const {
 }
 
 void TComm::PostNotification(TCommNotification notification) {
+    PostNotifications(std::span(&notification, 1));
+}
+
+void TComm::PostNotifications(std::span<TCommNotification> notifications) {
+    if (notifications.empty())
+        return;
     bool wasEmpty = false;
     {
         std::lock_guard lock(queueMutex);
         wasEmpty = queue.empty();
         const std::size_t bound = maxQueuedChunks.load();
-        if (notification.message == MSG_RECEIVE_DATA && bound > 0) {
-            auto isChunk = [](const TCommNotification& n) { return n.message == MSG_RECEIVE_DATA; };
-            if (static_cast<std::size_t>(std::count_if(queue.begin(), queue.end(), isChunk)) >=
-                bound) {
+        auto isChunk = [](const TCommNotification& n) { return n.message == MSG_RECEIVE_DATA; };
+        for (TCommNotification& notification : notifications) {
+            if (notification.message == MSG_RECEIVE_DATA && bound > 0 &&
+                static_cast<std::size_t>(std::count_if(queue.begin(), queue.end(), isChunk)) >=
+                    bound) {
                 queue.erase(std::find_if(queue.begin(), queue.end(), isChunk));
                 droppedChunks.fetch_add(1);
             }
+            queue.push_back(std::move(notification));
         }
-        queue.push_back(std::move(notification));
     }
     // Only the first of a run of notifications wakes the owner: a dispatch that leaves
     // some behind signals again itself, so a flood costs one wake-up per dispatch, not

@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -154,8 +155,10 @@ public:
     // How many times the line settings reached the device (for diagnostics and tests).
     std::size_t LineSettingApplications() const { return lineSettingApplications; }
 
-    // Called by the backend's threads (any thread).
+    // Called by the backend's threads (any thread). A batch is queued in order under one
+    // lock and wakes the owner at most once.
     void PostNotification(TCommNotification notification);
+    void PostNotifications(std::span<TCommNotification> notifications);
     // Raises the event a notification stands for (main thread). A data notification holds
     // its bytes and a terminating 0; `value` is the byte count.
     void RaiseNotification(const TCommNotification& notification);

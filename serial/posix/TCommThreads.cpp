@@ -2,6 +2,7 @@
 
 #include "serial/TComm.h"
 
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <poll.h>
@@ -19,9 +20,9 @@ TReadThread::~TReadThread() {
         thread.join();
 }
 
-void TReadThread::Deliver(const std::uint8_t* bytes, std::size_t count) {
-    if (count == 0)
-        return;
+namespace {
+
+TCommNotification Chunk(const std::uint8_t* bytes, std::size_t count) {
     TCommNotification n;
     n.message = MSG_RECEIVE_DATA;
     n.value = static_cast<std::uint32_t>(count);
@@ -29,7 +30,28 @@ void TReadThread::Deliver(const std::uint8_t* bytes, std::size_t count) {
     n.data.reserve(count + 1);
     n.data.assign(bytes, bytes + count);
     n.data.push_back(0);
-    owner.PostNotification(std::move(n));
+    return n;
+}
+
+} // namespace
+
+void TReadThread::Deliver(const std::uint8_t* bytes, std::size_t count) {
+    if (count == 0)
+        return;
+    owner.PostNotification(Chunk(bytes, count));
+}
+
+std::size_t TReadThread::DeliverFullChunks(std::uint8_t* buffer, std::size_t count) {
+    std::array<TCommNotification, ReadSize / BufferSize> batch;
+    std::size_t chunks = 0;
+    for (; count - chunks * BufferSize >= BufferSize; ++chunks)
+        batch[chunks] = Chunk(buffer + chunks * BufferSize, BufferSize);
+    if (chunks == 0)
+        return count;
+    owner.PostNotifications(std::span(batch.data(), chunks));
+    const std::size_t rest = count - chunks * BufferSize;
+    std::memmove(buffer, buffer + chunks * BufferSize, rest);
+    return rest;
 }
 
 void TReadThread::PostHangup() {
@@ -67,14 +89,7 @@ void TReadThread::Run() {
         if ((events & POLLIN) != 0) {
             const ssize_t got = read(portFd, buffer + count, ReadSize - count);
             if (got > 0) {
-                count += static_cast<std::size_t>(got);
-                std::size_t cut = 0;
-                for (; count - cut >= BufferSize; cut += BufferSize)
-                    Deliver(buffer + cut, BufferSize);
-                if (cut > 0) {
-                    count -= cut;
-                    std::memmove(buffer, buffer + cut, count);
-                }
+                count = DeliverFullChunks(buffer, count + static_cast<std::size_t>(got));
                 continue;
             }
             if (got < 0 && (errno == EAGAIN || errno == EINTR))

@@ -28,6 +28,9 @@ public:
 private:
     void Run();
     void Deliver(const std::uint8_t* bytes, std::size_t count);
+    // Posts every full chunk at the front of `buffer` as one batch, moves the rest to the
+    // front and returns its length.
+    std::size_t DeliverFullChunks(std::uint8_t* buffer, std::size_t count);
     void PostHangup();
 
     TComm& owner;

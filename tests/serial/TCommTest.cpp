@@ -254,6 +254,36 @@ TEST_F(TCommTest, BoundedBacklogKeepsTheNewestChunks) {
     EXPECT_EQ(comm.DroppedChunks(), 3u);
 }
 
+TEST_F(TCommTest, BatchOfChunksIsBoundedInOrderAndWakesOnce) {
+    struct Case {
+        std::size_t bound, posted, kept;
+    };
+    for (const Case c : {Case{0, 8, 8}, Case{2, 8, 2}, Case{2, 1, 1}, Case{3, 3, 3}}) {
+        TComm owner;
+        owner.SetMaxQueuedChunks(c.bound);
+        std::vector<std::uint8_t> seen;
+        owner.OnReceiveData = [&](TComm*, const std::uint8_t* b, std::uint16_t n) {
+            seen.insert(seen.end(), b, b + n);
+        };
+        std::vector<TCommNotification> batch;
+        for (std::size_t i = 0; i < c.posted; ++i)
+            batch.push_back({MSG_RECEIVE_DATA, 1, {static_cast<std::uint8_t>(i), 0}});
+        owner.PostNotifications(batch);
+        EXPECT_EQ(owner.QueuedNotifications(), c.kept) << c.bound << "/" << c.posted;
+        EXPECT_EQ(owner.DroppedChunks(), c.posted - c.kept) << c.bound << "/" << c.posted;
+        // One wake-up for the whole batch: the descriptor counts one signal.
+        std::uint64_t signals = 0;
+        ASSERT_EQ(::read(owner.NotificationDescriptor(), &signals, sizeof signals),
+                  static_cast<ssize_t>(sizeof signals));
+        EXPECT_EQ(signals, 1u);
+        owner.DispatchNotifications();
+        std::vector<std::uint8_t> newest;
+        for (std::size_t i = c.posted - c.kept; i < c.posted; ++i)
+            newest.push_back(static_cast<std::uint8_t>(i));
+        EXPECT_EQ(seen, newest) << c.bound << "/" << c.posted;
+    }
+}
+
 TEST_F(TCommTest, OneEventPerDispatchLeavesTheRestSignalled) {
     comm.SetReadIntervalTimeout(10);
     comm.OpenPort();
