@@ -7,7 +7,10 @@
 #include <cstdio>
 #include <functional>
 #include <numeric>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
@@ -187,6 +190,30 @@ TEST_F(TCommTest, OpenFailuresCarryTheirMessages) {
     const std::uint8_t byte = 0x42;
     ASSERT_TRUE(comm.WriteData(&byte, 1));
     EXPECT_EQ(pty.Read(1, 2000ms), std::vector<std::uint8_t>{0x42});
+}
+
+TEST_F(TCommTest, PortWithoutPermissionIsRefused) {
+    // The device node readable by nobody but its owner, opened by another user (root
+    // would pass any permission, so the attempt runs in a child that gives root up).
+    ASSERT_EQ(::chmod(pty.path.c_str(), 0600), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (getuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+            _exit(2);
+        TComm other;
+        other.SetCommName(pty.path);
+        try {
+            other.OpenPort();
+        } catch (const ECommsError& e) {
+            _exit(std::string(e.what()) == "Error opening serial port" && !other.IsOpen() ? 0 : 3);
+        }
+        _exit(4); // opened
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 TEST_F(TCommTest, CloseTwiceIsHarmlessAndReopenWorks) {
