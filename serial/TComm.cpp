@@ -63,6 +63,16 @@ std::size_t TComm::QueuedNotifications() const {
     return queue.size();
 }
 
+TCommNotification TCommNotification::Received(const std::uint8_t* bytes, std::size_t count) {
+    TCommNotification n;
+    n.message = MSG_RECEIVE_DATA;
+    n.value = static_cast<std::uint32_t>(count);
+    n.data.reserve(count + 1);
+    n.data.assign(bytes, bytes + count);
+    n.data.push_back(0);
+    return n;
+}
+
 void TComm::PostNotification(TCommNotification notification) {
     PostNotifications(std::span(&notification, 1));
 }
@@ -76,12 +86,17 @@ void TComm::PostNotifications(std::span<TCommNotification> notifications) {
         wasEmpty = queue.empty();
         const std::size_t bound = maxQueuedChunks.load();
         auto isChunk = [](const TCommNotification& n) { return n.message == MSG_RECEIVE_DATA; };
+        std::size_t chunks =
+            bound > 0 ? static_cast<std::size_t>(std::count_if(queue.begin(), queue.end(), isChunk))
+                      : 0;
         for (TCommNotification& notification : notifications) {
-            if (notification.message == MSG_RECEIVE_DATA && bound > 0 &&
-                static_cast<std::size_t>(std::count_if(queue.begin(), queue.end(), isChunk)) >=
-                    bound) {
-                queue.erase(std::find_if(queue.begin(), queue.end(), isChunk));
-                droppedChunks.fetch_add(1);
+            if (bound > 0 && isChunk(notification)) {
+                if (chunks == bound) {
+                    queue.erase(std::find_if(queue.begin(), queue.end(), isChunk));
+                    droppedChunks.fetch_add(1);
+                } else {
+                    ++chunks;
+                }
             }
             queue.push_back(std::move(notification));
         }

@@ -41,6 +41,10 @@ struct TCommNotification {
     std::uint32_t message = 0;
     std::uint32_t value = 0;
     std::vector<std::uint8_t> data;
+
+    // A received chunk: its bytes and one more holding 0, so that it can also be read as a
+    // C string; `value` is the byte count.
+    static TCommNotification Received(const std::uint8_t* bytes, std::size_t count);
 };
 
 class TCommBackend;

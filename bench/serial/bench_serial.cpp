@@ -3,6 +3,7 @@
 
 #include "bench/BenchUtil.h"
 #include "serial/TComm.h"
+#include "tests/serial/CommOwner.h"
 #include "tests/serial/PtyPair.h"
 
 #include <atomic>
@@ -15,30 +16,10 @@ using namespace std::chrono_literals;
 
 namespace {
 
-void Configure(TComm& comm, const std::string& path) {
-    comm.SetCommName(path);
-    comm.SetOutx_XonXoffFlow(false);
-    comm.SetInx_XonXoffFlow(false);
-    comm.SetDtrControl(TDtrControl::DtrDisable);
-    comm.SetRtsControl(TRtsControl::RtsDisable);
-}
-
-bool PumpUntil(TComm& comm, const std::function<bool()>& done, std::chrono::milliseconds limit) {
-    const auto end = Clock::now() + limit;
-    while (!done()) {
-        if (Clock::now() > end)
-            return false;
-        pollfd p{comm.NotificationDescriptor(), POLLIN, 0};
-        if (poll(&p, 1, 50) > 0)
-            comm.DispatchNotifications();
-    }
-    return true;
-}
-
 double CutLatency() {
     PtyPair pty;
     TComm comm;
-    Configure(comm, pty.path);
+    ConfigureLikeTheWindow(comm, pty.path);
     Clock::time_point arrived;
     bool got = false;
     comm.OnReceiveData = [&](TComm*, const std::uint8_t*, std::uint16_t) {
@@ -51,7 +32,7 @@ double CutLatency() {
         got = false;
         pty.Write(std::vector<std::uint8_t>(32, static_cast<std::uint8_t>(i)));
         const auto written = Clock::now();
-        if (!PumpUntil(
+        if (!PumpNotifications(
                 comm, [&] { return got; }, 2000ms))
             continue;
         samples.push_back(std::chrono::duration<double, std::milli>(arrived - written).count() -
@@ -104,7 +85,7 @@ double PlainReadSeconds(std::size_t total) {
 double ComponentSeconds(std::size_t total) {
     PtyPair pty;
     TComm comm;
-    Configure(comm, pty.path);
+    ConfigureLikeTheWindow(comm, pty.path);
     std::size_t got = 0;
     bool inOrder = true;
     // The bytes are the offset modulo 256: a chunk is checked with one memcmp against the
@@ -118,7 +99,7 @@ double ComponentSeconds(std::size_t total) {
     };
     comm.OpenPort();
     const double seconds = Transfer(pty, total, [&] {
-        PumpUntil(
+        PumpNotifications(
             comm, [&] { return got >= total; }, 120s);
     });
     if (!inOrder || got != total)
@@ -147,7 +128,7 @@ double ThroughputRatio() {
 double IdleWakeups() {
     PtyPair pty;
     TComm comm;
-    Configure(comm, pty.path);
+    ConfigureLikeTheWindow(comm, pty.path);
     comm.OpenPort();
     std::this_thread::sleep_for(200ms);
     auto switches = [] {

@@ -20,32 +20,17 @@ TReadThread::~TReadThread() {
         thread.join();
 }
 
-namespace {
-
-TCommNotification Chunk(const std::uint8_t* bytes, std::size_t count) {
-    TCommNotification n;
-    n.message = MSG_RECEIVE_DATA;
-    n.value = static_cast<std::uint32_t>(count);
-    // One byte more than received, holding 0, so the chunk can also be read as a C string.
-    n.data.reserve(count + 1);
-    n.data.assign(bytes, bytes + count);
-    n.data.push_back(0);
-    return n;
-}
-
-} // namespace
-
 void TReadThread::Deliver(const std::uint8_t* bytes, std::size_t count) {
     if (count == 0)
         return;
-    owner.PostNotification(Chunk(bytes, count));
+    owner.PostNotification(TCommNotification::Received(bytes, count));
 }
 
 std::size_t TReadThread::DeliverFullChunks(std::uint8_t* buffer, std::size_t count) {
     std::array<TCommNotification, ReadSize / BufferSize> batch;
     std::size_t chunks = 0;
     for (; count - chunks * BufferSize >= BufferSize; ++chunks)
-        batch[chunks] = Chunk(buffer + chunks * BufferSize, BufferSize);
+        batch[chunks] = TCommNotification::Received(buffer + chunks * BufferSize, BufferSize);
     if (chunks == 0)
         return count;
     owner.PostNotifications(std::span(batch.data(), chunks));

@@ -291,17 +291,13 @@ LRESULT CALLBACK NotifyWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     if (owner == nullptr || message < MSG_RECEIVE_DATA || message > MSG_SEND_EMPTY)
         return DefWindowProcA(window, message, wParam, lParam);
     TCommNotification n;
-    n.message = message;
     if (message == MSG_RECEIVE_DATA) {
         auto* block = reinterpret_cast<HLOCAL>(lParam);
         const auto count = static_cast<std::uint16_t>(wParam & 0xFFFF);
-        const auto* bytes = static_cast<const std::uint8_t*>(block);
-        n.value = count;
-        n.data.reserve(count + 1);
-        n.data.assign(bytes, bytes + count);
-        n.data.push_back(0);
+        n = TCommNotification::Received(static_cast<const std::uint8_t*>(block), count);
         LocalFree(block); // released whether or not a handler is assigned
     } else {
+        n.message = message;
         n.value = static_cast<std::uint32_t>(lParam);
     }
     owner->RaiseNotification(n);

@@ -9,6 +9,7 @@
 #include "hart/HartReplies.h"
 #include "serial/TComm.h"
 #include "tests/e2e/SimProcess.h"
+#include "tests/serial/CommOwner.h"
 #include "tools/ModbusTest.h"
 
 #include <gtest/gtest.h>
@@ -16,7 +17,6 @@
 #include <algorithm>
 #include <chrono>
 #include <functional>
-#include <poll.h>
 #include <string>
 #include <thread>
 
@@ -30,11 +30,7 @@ class Link : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_FALSE(sim.ready.empty()) << "talmire-sim did not start";
-        comm.SetCommName(sim.link);
-        comm.SetOutx_XonXoffFlow(false);
-        comm.SetInx_XonXoffFlow(false);
-        comm.SetDtrControl(TDtrControl::DtrDisable);
-        comm.SetRtsControl(TRtsControl::RtsDisable);
+        ConfigureLikeTheWindow(comm, sim.link);
         comm.OnReceiveData = [this](TComm*, const std::uint8_t* b, std::uint16_t n) {
             received.insert(received.end(), b, b + n);
             ++chunks;
@@ -49,12 +45,8 @@ protected:
         received.clear();
         EXPECT_TRUE(
             comm.WriteData(frame.bytes.data(), static_cast<std::uint16_t>(frame.bytes.size())));
-        const auto end = Clock::now() + timeout;
-        while (!done(received) && Clock::now() < end) {
-            pollfd p{comm.NotificationDescriptor(), POLLIN, 0};
-            if (poll(&p, 1, 20) > 0)
-                comm.DispatchNotifications();
-        }
+        PumpNotifications(
+            comm, [&] { return done(received); }, timeout);
         return received;
     }
     std::string Text(const FrameResult& frame, std::string_view until) {

@@ -1,4 +1,5 @@
 #include "serial/TComm.h"
+#include "tests/serial/CommOwner.h"
 #include "tests/serial/PtyPair.h"
 
 #include <gtest/gtest.h>
@@ -28,12 +29,7 @@ class TCommTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_FALSE(pty.path.empty());
-        comm.SetCommName(pty.path);
-        // The window's line: no software flow control (0x11 and 0x13 are data here).
-        comm.SetOutx_XonXoffFlow(false);
-        comm.SetInx_XonXoffFlow(false);
-        comm.SetDtrControl(TDtrControl::DtrDisable);
-        comm.SetRtsControl(TRtsControl::RtsDisable);
+        ConfigureLikeTheWindow(comm, pty.path);
         comm.OnReceiveData = [this](TComm*, const std::uint8_t* b, std::uint16_t n) {
             chunks.emplace_back(b, b + n);
         };
@@ -43,15 +39,7 @@ protected:
 
     // Runs the owner's side of the notification queue until `done` or the time-out.
     bool Pump(const std::function<bool()>& done, std::chrono::milliseconds timeout = 5000ms) {
-        const auto end = Clock::now() + timeout;
-        while (!done()) {
-            if (Clock::now() >= end)
-                return false;
-            pollfd p{comm.NotificationDescriptor(), POLLIN, 0};
-            if (poll(&p, 1, 20) > 0)
-                comm.DispatchNotifications();
-        }
-        return true;
+        return PumpNotifications(comm, done, timeout);
     }
     std::size_t Received() const {
         return std::accumulate(chunks.begin(), chunks.end(), std::size_t{0},
