@@ -28,6 +28,20 @@
 
 class QSocketNotifier;
 
+// A label showing a JPEG picture from the resources, decoded when it is first shown: the
+// wiring diagram sits on a page the engineer may never open, so the window does not pay for
+// decoding it at start-up.
+class TPictureLabel : public QLabel {
+public:
+    TPictureLabel(const QString& resourcePath, QWidget* parent = nullptr);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    QString pending;
+};
+
 // A label that reports double-clicks (the invisible target in the header).
 class TDblClickLabel : public QLabel {
     Q_OBJECT
@@ -217,7 +231,7 @@ public:
     QPushButton* Button31 = nullptr;
 
     // ---- page 4, wiring diagram
-    QLabel* Image3 = nullptr;
+    TPictureLabel* Image3 = nullptr;
 
     // ---- components and exchange state
     TComm Comm1;

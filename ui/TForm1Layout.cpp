@@ -11,6 +11,18 @@
 #include <QScrollArea>
 #include <QVBoxLayout>
 
+TPictureLabel::TPictureLabel(const QString& resourcePath, QWidget* parent)
+    : QLabel(parent), pending(resourcePath) {}
+
+void TPictureLabel::showEvent(QShowEvent* event) {
+    if (!pending.isEmpty()) {
+        // One try only: a picture that cannot be decoded leaves the label empty.
+        setPixmap(QPixmap::fromImage(LoadJpeg(pending)));
+        pending.clear();
+    }
+    QLabel::showEvent(event);
+}
+
 void TDblClickLabel::mouseDoubleClickEvent(QMouseEvent* event) {
     emit DoubleClicked();
     QLabel::mouseDoubleClickEvent(event);
@@ -532,10 +544,9 @@ void TForm1::BuildLayout() {
     // ---- page 4
     {
         auto* page = new QVBoxLayout(TabSheet4);
-        Image3 = f.Label("Image3", {});
+        Image3 = f.Named(new TPictureLabel(":/pictures/wiring.jpg", this), "Image3");
         Image3->setMinimumSize(945, 401);
         Image3->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        Image3->setPixmap(QPixmap::fromImage(LoadJpeg(":/pictures/wiring.jpg")));
         page->addWidget(Image3);
         page->addStretch(1);
     }

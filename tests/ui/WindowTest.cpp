@@ -4,6 +4,8 @@
 #include "exchange/RequestCodes.h"
 #include "tests/ui/WindowFixture.h"
 
+#include <QAbstractItemView>
+#include <QLineEdit>
 #include <QSignalSpy>
 
 namespace {
@@ -107,6 +109,39 @@ TEST_F(Window, ListValueIsTheDisplayedItem) {
     // A list that shows a text with nothing selected still has that item as its value.
     EXPECT_EQ(form->ComboBox30->ListValue(), 0);
     EXPECT_EQ(form->ComboBox30->ItemIndex(), -1);
+}
+
+TEST_F(Window, WiringDiagramAppearsWithItsPage) {
+    EXPECT_TRUE(form->Image3->pixmap().isNull()); // not decoded while its page is hidden
+    form->PageControl1->setCurrentIndex(3);
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(form->Image3->isVisible());
+    EXPECT_EQ(form->Image3->pixmap().size(), QSize(688, 360));
+    form->PageControl1->setCurrentIndex(0);
+    form->PageControl1->setCurrentIndex(3);
+    EXPECT_EQ(form->Image3->pixmap().size(), QSize(688, 360));
+}
+
+TEST_F(Window, DropDownRefreshesPortsAndPickingAnItemSelectsIt) {
+    TComboBox* ports = form->SPREALCOM;
+    ports->ShowText("/dev/typed-by-hand");
+    int changes = 0;
+    QObject::connect(ports, &TComboBox::UserChanged, [&changes] { ++changes; });
+    ports->showPopup();
+    QAbstractItemView* view = ports->view();
+    ASSERT_TRUE(view->isVisible());
+    EXPECT_GE(ports->count(), 12);
+    EXPECT_EQ(ports->itemText(11), "COM12");
+    EXPECT_EQ(ports->currentText(), "/dev/typed-by-hand"); // the refresh keeps a typed path
+    EXPECT_EQ(changes, 0);
+    const QModelIndex seventh = view->model()->index(6, 0);
+    view->setCurrentIndex(seventh);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(seventh).center());
+    EXPECT_FALSE(view->isVisible());
+    EXPECT_EQ(ports->ItemIndex(), 6);
+    EXPECT_EQ(ports->currentText(), "COM7");
+    EXPECT_EQ(ports->lineEdit()->text(), "COM7");
+    EXPECT_EQ(changes, 1);
 }
 
 TEST_F(Window, OpenAndCloseTogglesCaptionsAndQueryButton) {
