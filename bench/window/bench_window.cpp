@@ -6,6 +6,7 @@
 #include "ui/TForm1.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QMainWindow>
 
 #include <chrono>
@@ -17,13 +18,17 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-int Child(bool form) {
+enum class Kind { Form, Bare, OneLabel };
+
+int Child(Kind kind) {
     int argc = 1;
     char name[] = "bench_window";
     char* argv[] = {name, nullptr};
     QApplication app(argc, argv);
     std::unique_ptr<QMainWindow> window =
-        form ? std::make_unique<TForm1>() : std::make_unique<QMainWindow>();
+        kind == Kind::Form ? std::make_unique<TForm1>() : std::make_unique<QMainWindow>();
+    if (kind == Kind::OneLabel) // what a window pays for starting the font system and text
+        window->setCentralWidget(new QLabel("TALMIRE"));
     window->show();
     QApplication::processEvents();
     std::printf("shown %.3f\n", RssMiB());
@@ -66,22 +71,30 @@ std::pair<double, double> Launch(const char* self, const char* mode) {
 
 int main(int argc, char** argv) {
     if (argc > 1 && std::strcmp(argv[1], "child-form") == 0)
-        return Child(true);
+        return Child(Kind::Form);
     if (argc > 1 && std::strcmp(argv[1], "child-bare") == 0)
-        return Child(false);
-    std::vector<double> form, bare, rss;
+        return Child(Kind::Bare);
+    if (argc > 1 && std::strcmp(argv[1], "child-label") == 0)
+        return Child(Kind::OneLabel);
+    std::vector<double> form, bare, label, rss;
     Launch(argv[0], "child-form"); // warm the caches once
     for (int i = 0; i < 15; ++i) {
         const auto [formMs, formRss] = Launch(argv[0], "child-form");
         const auto [bareMs, bareRss] = Launch(argv[0], "child-bare");
+        const auto [labelMs, labelRss] = Launch(argv[0], "child-label");
         form.push_back(formMs);
         bare.push_back(bareMs);
+        label.push_back(labelMs);
+        (void)labelRss;
         rss.push_back(formRss);
         (void)bareRss;
     }
     Report("window_start_ms", Median(form), "ms");
     Report("window_start_bare_ms", Median(bare), "ms");
     Report("window_start_ratio", Median(form) / Median(bare), "x");
+    // Reference, not a target: a bare window holding one text label.
+    Report("window_start_one_label_ms", Median(label), "ms");
+    Report("window_start_one_label_ratio", Median(label) / Median(bare), "x");
     Report("window_rss_mib", Median(rss), "MiB");
     return 0;
 }
