@@ -10,10 +10,10 @@ TComboBox::TComboBox(const QString& name, const QStringList& items, QWidget* par
     // does up front: build the drop-down view (made on the first drop-down instead) and size
     // the empty list. The window holds some fifty lists; this halves their cost at start-up.
     setLineEdit(new QLineEdit(this));
-    // No inline completion: the text is what the user typed. The default completer the line
-    // edit received is deleted, not only detached, so it stops following the item model.
+    // No inline completion: the text is what the user typed. Deleting the default completer
+    // the line edit received also detaches it (the line edit tracks it by a guarded pointer)
+    // and stops it following the item model.
     delete lineEdit()->completer();
-    setCompleter(nullptr);
     setInsertPolicy(QComboBox::NoInsert);
     addItems(items);
     SetItemIndex(-1);

@@ -106,6 +106,7 @@ TEST_F(Window, ListValueIsTheDisplayedItem) {
         EXPECT_EQ(parity->currentText(), c.typed);
         EXPECT_EQ(parity->count(), 3); // typed text never becomes an item
     }
+    EXPECT_EQ(parity->lineEdit()->completer(), nullptr);
     // A list that shows a text with nothing selected still has that item as its value.
     EXPECT_EQ(form->ComboBox30->ListValue(), 0);
     EXPECT_EQ(form->ComboBox30->ItemIndex(), -1);
