@@ -337,6 +337,7 @@ struct TCommBackend::State {
     HANDLE writeThread = nullptr;
     DWORD writeThreadId = 0;
     std::mutex writeMutex;
+    std::atomic<bool> wakePending{false}; // a wake-up message or timer is on its way
     std::atomic<bool> wakeLost{false};
 };
 
@@ -368,6 +369,10 @@ int TCommBackend::NotificationDescriptor() const {
 }
 
 void TCommBackend::SignalNotification() {
+    // One wake-up in flight at a time, as a readable descriptor is on POSIX: another would
+    // raise two events back to back.
+    if (state->wakePending.exchange(true))
+        return;
     HWND window = state->notifyWindow;
     if (GetCurrentThreadId() == state->windowThreadId) {
         // The owner's own thread, after an event with more waiting. Posted messages come
@@ -391,7 +396,9 @@ void TCommBackend::SignalNotification() {
             return;
 }
 
-void TCommBackend::AcknowledgeNotification() {}
+void TCommBackend::AcknowledgeNotification() {
+    state->wakePending.store(false);
+}
 
 namespace {
 // Lets a thread end (it may never have run) and waits for it: both threads end on the

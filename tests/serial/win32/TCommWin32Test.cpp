@@ -28,6 +28,10 @@ std::string Env(const char* name) {
     return value == nullptr ? std::string() : std::string(value);
 }
 
+// A message a test posts to its own thread while an event runs; the loop counts it.
+constexpr UINT MarkerMessage = WM_APP + 50;
+int markersHandled = 0;
+
 // Runs the thread's message loop (which delivers the component's events) until `done`.
 bool Pump(const std::function<bool()>& done, int ms = 5000) {
     const auto end = Clock::now() + std::chrono::milliseconds(ms);
@@ -38,6 +42,8 @@ bool Pump(const std::function<bool()>& done, int ms = 5000) {
         // condition and the time-out from being checked.
         MSG msg;
         if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.hwnd == nullptr && msg.message == MarkerMessage)
+                ++markersHandled;
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
             continue;
@@ -210,9 +216,17 @@ TEST_F(Win32Line, FloodWithASlowOwnerKeepsTheBoundAndTheLastChunk) {
     constexpr std::size_t Bound = 2;
     comm.SetMaxQueuedChunks(Bound);
     std::size_t mostQueued = 0;
+    // Each event posts a marker; one event per turn of the loop means every marker is
+    // handled before the next event is raised.
+    int markersPosted = 0;
+    int overtaken = 0;
+    markersHandled = 0;
     comm.OnReceiveData = [&](TComm*, const std::uint8_t* b, std::uint16_t n) {
         chunks.emplace_back(reinterpret_cast<const char*>(b), n);
         mostQueued = std::max(mostQueued, comm.QueuedNotifications());
+        if (markersHandled < markersPosted)
+            ++overtaken;
+        markersPosted += PostThreadMessageA(GetCurrentThreadId(), MarkerMessage, 0, 0) ? 1 : 0;
         Sleep(300);
     };
     ASSERT_TRUE(Write("G"));
@@ -223,6 +237,7 @@ TEST_F(Win32Line, FloodWithASlowOwnerKeepsTheBoundAndTheLastChunk) {
     // Waiting besides the chunks: at most the send-empty of the 'G'.
     EXPECT_LE(mostQueued, Bound + 1);
     EXPECT_GT(comm.DroppedChunks(), 0u) << "the flood never outran the owner";
+    EXPECT_EQ(overtaken, 0) << "events ran back to back ahead of other messages";
     EXPECT_EQ(hangups, 0);
 }
 
