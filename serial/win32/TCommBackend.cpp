@@ -416,9 +416,9 @@ void StopThread(HANDLE& thread) {
 void TCommBackend::Open() {
     if (state->notifyWindow == nullptr)
         throw ECommsError("Unable to create window");
-    HANDLE handle = CreateFileA(Win32PortPath(owner.CommName()).c_str(),
-                                GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED, nullptr);
+    HANDLE handle =
+        CreateFileA(Win32PortPath(owner.CommName()).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         throw ECommsError("Error opening serial port");
     state->commHandle = handle;

@@ -131,9 +131,15 @@ TEST(Win32PortPath, ComNumbersGoThroughTheDeviceNamespace) {
         const char* name;
         const char* path;
     } cases[] = {
-        {"COM1", "\\\\.\\COM1"},   {"COM10", "\\\\.\\COM10"},  {"com256", "\\\\.\\com256"},
-        {"COM", "COM"},             {"COM1x", "COM1x"},           {"COMX", "COMX"},
-        {"\\\\.\\COM12", "\\\\.\\COM12"}, {"LPT1", "LPT1"}, {"C:\\port", "C:\\port"},
+        {"COM1", "\\\\.\\COM1"},
+        {"COM10", "\\\\.\\COM10"},
+        {"com256", "\\\\.\\com256"},
+        {"COM", "COM"},
+        {"COM1x", "COM1x"},
+        {"COMX", "COMX"},
+        {"\\\\.\\COM12", "\\\\.\\COM12"},
+        {"LPT1", "LPT1"},
+        {"C:\\port", "C:\\port"},
         {"", ""},
     };
     for (const auto& c : cases)
@@ -257,8 +263,8 @@ TEST_F(Win32Line, SendEmptyHoldsOnceEachWriteIsDone) {
 // The peer reads nothing, so once the terminal's buffer is full the writer's WriteFile
 // stays pending; closing then must cancel it before the block is released, and purge.
 TEST_F(Win32Line, CloseWithAWritePendingReleasesNothingInUseAndPurges) {
-    ASSERT_TRUE(HeapSetInformation(GetProcessHeap(), HeapEnableTerminationOnCorruption,
-                                   nullptr, 0));
+    ASSERT_TRUE(
+        HeapSetInformation(GetProcessHeap(), HeapEnableTerminationOnCorruption, nullptr, 0));
     const std::string folder = Env("TALMIRE_TEST_STALL_DIR");
     Open(Env("TALMIRE_TEST_COM_STALL"));
     const std::string block(60000, 'Z');
