@@ -422,7 +422,9 @@ void TCommBackend::Open() {
     if (handle == INVALID_HANDLE_VALUE)
         throw ECommsError("Error opening serial port");
     state->commHandle = handle;
-    state->wakeLost.store(false);
+    // A wake-up the last port could not deliver is not waited for any more.
+    if (state->wakeLost.exchange(false))
+        state->wakePending.store(false);
     // From here every failure goes through Close(), which releases whatever was created.
     auto fail = [this](const char* message) {
         Close();
