@@ -2,6 +2,7 @@
 
 #include "serial/TComm.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstring>
@@ -9,6 +10,14 @@
 #include <termios.h>
 #include <unistd.h>
 #include <vector>
+
+timespec IntervalTimespec(std::uint32_t milliseconds) {
+    const std::uint32_t ms = std::min(milliseconds, MaxReadInterval);
+    timespec t{};
+    t.tv_sec = static_cast<time_t>(ms / 1000);
+    t.tv_nsec = static_cast<long>(ms % 1000) * 1000000L;
+    return t;
+}
 
 TReadThread::TReadThread(TComm& owner_, int portFd_, int stopFd_,
                          const std::atomic<std::uint32_t>& interval_)
@@ -52,10 +61,10 @@ void TReadThread::Run() {
     std::size_t count = 0;
     pollfd fds[2] = {{stopFd, POLLIN, 0}, {portFd, POLLIN, 0}};
     for (;;) {
-        // With bytes in hand, a chunk ends when the line stays silent for longer than the
-        // interval; with none, wait without a time-out.
-        const int timeout = count == 0 ? -1 : static_cast<int>(interval.load()) + 1;
-        const int ready = poll(fds, 2, timeout);
+        // With bytes in hand, a chunk ends when the line stays silent for the interval,
+        // waited for to the nanosecond; with none, wait without a time-out.
+        const timespec gap = IntervalTimespec(interval.load());
+        const int ready = ppoll(fds, 2, count == 0 ? nullptr : &gap, nullptr);
         if (ready < 0) {
             if (errno == EINTR)
                 continue;
