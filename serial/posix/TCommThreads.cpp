@@ -81,15 +81,25 @@ void TReadThread::Run() {
         }
         const short events = fds[1].revents;
         if ((events & POLLIN) != 0) {
-            const ssize_t got = read(portFd, buffer + count, ReadSize - count);
-            if (got > 0) {
-                count = DeliverFullChunks(buffer, count + static_cast<std::size_t>(got));
-                continue;
+            // Take everything the driver holds now, up to the buffer, so that the owner is
+            // woken once for what one wait brought rather than once per read.
+            bool lost = false;
+            while (count < ReadSize) {
+                const ssize_t got = read(portFd, buffer + count, ReadSize - count);
+                if (got > 0) {
+                    count += static_cast<std::size_t>(got);
+                    continue;
+                }
+                if (got < 0 && errno == EINTR)
+                    continue;
+                // End of file (an unplugged USB adapter) or an I/O error (a pseudo-terminal
+                // whose other end closed): the line is gone. Never spin on it.
+                lost = got == 0 || errno != EAGAIN;
+                break;
             }
-            if (got < 0 && (errno == EAGAIN || errno == EINTR))
+            count = DeliverFullChunks(buffer, count);
+            if (!lost)
                 continue;
-            // End of file (an unplugged USB adapter) or an I/O error (a pseudo-terminal
-            // whose other end closed): the line is gone. Never spin on it.
             Deliver(buffer, count);
             PostHangup();
             break;
