@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstring>
 #include <poll.h>
+#include <sys/prctl.h>
+#include <sys/timerfd.h>
 #include <termios.h>
 #include <unistd.h>
 #include <vector>
@@ -59,12 +61,31 @@ void TReadThread::Run() {
     std::vector<std::uint8_t> storage(ReadSize);
     std::uint8_t* const buffer = storage.data();
     std::size_t count = 0;
-    pollfd fds[2] = {{stopFd, POLLIN, 0}, {portFd, POLLIN, 0}};
+    // The end of a chunk: a timer armed after each read that leaves bytes in hand, with the
+    // thread's timer slack cut to the least, so the chunk leaves at the end of the interval
+    // rather than up to a thousandth of it later, as a wait's time-out would. Without a
+    // timer descriptor the wait's own time-out does it.
+    const int timerFd = timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
+    (void)prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
+    bool armed = false;
+    auto setTimer = [&](bool on) {
+        if (timerFd < 0 || (!on && !armed))
+            return;
+        itimerspec when{};
+        if (on) {
+            when.it_value = IntervalTimespec(interval.load());
+            if (when.it_value.tv_sec == 0 && when.it_value.tv_nsec == 0)
+                when.it_value.tv_nsec = 1; // 0 would disarm: no interval cuts at once
+        }
+        armed = timerfd_settime(timerFd, 0, &when, nullptr) == 0 && on;
+    };
+    const nfds_t watched = timerFd >= 0 ? 3 : 2;
+    pollfd fds[3] = {{stopFd, POLLIN, 0}, {portFd, POLLIN, 0}, {timerFd, POLLIN, 0}};
     for (;;) {
-        // With bytes in hand, a chunk ends when the line stays silent for the interval,
-        // waited for to the nanosecond; with none, wait without a time-out.
+        // With bytes in hand and no timer, wait for the interval; else without a time-out.
         const timespec gap = IntervalTimespec(interval.load());
-        const int ready = ppoll(fds, 2, count == 0 ? nullptr : &gap, nullptr);
+        const bool timed = count > 0 && timerFd < 0;
+        const int ready = ppoll(fds, watched, timed ? &gap : nullptr, nullptr);
         if (ready < 0) {
             if (errno == EINTR)
                 continue;
@@ -74,7 +95,12 @@ void TReadThread::Run() {
         }
         if (fds[0].revents != 0)
             break; // stop requested: whatever was in hand is dropped with the port
-        if (ready == 0) {
+        if (ready == 0 || (watched == 3 && fds[2].revents != 0)) {
+            // The line stayed silent for the interval: the bytes in hand are a chunk.
+            std::uint64_t expirations = 0;
+            if (watched == 3)
+                (void)!::read(timerFd, &expirations, sizeof expirations);
+            armed = false;
             Deliver(buffer, count);
             count = 0;
             continue;
@@ -98,8 +124,10 @@ void TReadThread::Run() {
                 break;
             }
             count = DeliverFullChunks(buffer, count);
-            if (!lost)
+            if (!lost) {
+                setTimer(count > 0);
                 continue;
+            }
             Deliver(buffer, count);
             PostHangup();
             break;
@@ -110,6 +138,8 @@ void TReadThread::Run() {
             break;
         }
     }
+    if (timerFd >= 0)
+        ::close(timerFd);
 }
 
 TWriteThread::TWriteThread(TComm& owner_, int portFd_, int stopFd_)
