@@ -25,7 +25,7 @@ public:
     // The largest chunk one receive event carries.
     static constexpr std::size_t BufferSize = 2048;
     // What one read may take from the driver: several chunks.
-    static constexpr std::size_t ReadSize = 8 * BufferSize;
+    static constexpr std::size_t ReadSize = 32 * BufferSize;
 
     TReadThread(TComm& owner, int portFd, int stopFd, const std::atomic<std::uint32_t>& interval);
     ~TReadThread(); // joins; the stop descriptor must be signalled first
