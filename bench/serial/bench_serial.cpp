@@ -19,7 +19,6 @@
 #include <atomic>
 #include <chrono>
 #include <cstring>
-#include <memory>
 #include <thread>
 
 using Clock = std::chrono::steady_clock;
@@ -56,49 +55,52 @@ double CutLatency() {
     return Median(samples);
 }
 
-// QSerialPort on a pty at the window's line settings, or nullptr.
-std::unique_ptr<QSerialPort> OpenPeer(const PtyPair& pty) {
-    auto port = std::make_unique<QSerialPort>(QString::fromStdString(pty.path));
-    if (!port->open(QIODevice::ReadWrite)) {
-        std::fprintf(stderr, "bench_serial: QSerialPort cannot open %s\n", pty.path.c_str());
-        return nullptr;
+// QSerialPort on its own pty at the window's line settings, with the event loop that
+// drives it.
+struct PeerOnPty {
+    PtyPair pty;
+    QSerialPort port{QString::fromStdString(pty.path)};
+    QEventLoop loop;
+    bool open = false;
+
+    PeerOnPty() {
+        open = port.open(QIODevice::ReadWrite);
+        if (!open)
+            std::fprintf(stderr, "bench_serial: QSerialPort cannot open %s\n", pty.path.c_str());
+        port.setBaudRate(QSerialPort::Baud9600);
+        port.setDataBits(QSerialPort::Data8);
+        port.setParity(QSerialPort::NoParity);
+        port.setStopBits(QSerialPort::OneStop);
+        port.setFlowControl(QSerialPort::NoFlowControl);
     }
-    port->setBaudRate(QSerialPort::Baud9600);
-    port->setDataBits(QSerialPort::Data8);
-    port->setParity(QSerialPort::NoParity);
-    port->setStopBits(QSerialPort::OneStop);
-    port->setFlowControl(QSerialPort::NoFlowControl);
-    return port;
-}
+};
 
 // The same bursts through QSerialPort: a burst ends when a precise timer of the interval,
 // restarted on every readyRead, runs out.
 double PeerCutLatency(std::uint32_t intervalMs) {
-    PtyPair pty;
-    auto port = OpenPeer(pty);
-    if (!port)
+    PeerOnPty peer;
+    if (!peer.open)
         return 0;
     QTimer gap;
     gap.setSingleShot(true);
     gap.setTimerType(Qt::PreciseTimer);
     gap.setInterval(static_cast<int>(intervalMs));
-    QEventLoop loop;
     Clock::time_point arrived;
-    QObject::connect(port.get(), &QSerialPort::readyRead, [&] {
-        (void)port->readAll();
+    QObject::connect(&peer.port, &QSerialPort::readyRead, [&] {
+        (void)peer.port.readAll();
         gap.start();
     });
     QObject::connect(&gap, &QTimer::timeout, [&] {
         arrived = Clock::now();
-        loop.quit();
+        peer.loop.quit();
     });
     std::vector<double> samples;
     for (int i = 0; i < Bursts; ++i) {
-        pty.Write(std::vector<std::uint8_t>(32, static_cast<std::uint8_t>(i)));
+        peer.pty.Write(std::vector<std::uint8_t>(32, static_cast<std::uint8_t>(i)));
         const auto written = Clock::now();
-        QTimer::singleShot(2000, &loop, &QEventLoop::quit);
+        QTimer::singleShot(2000, &peer.loop, &QEventLoop::quit);
         arrived = {};
-        loop.exec();
+        peer.loop.exec();
         if (arrived != Clock::time_point{})
             samples.push_back(std::chrono::duration<double, std::milli>(arrived - written).count() -
                               intervalMs);
@@ -188,24 +190,21 @@ double ComponentSeconds(std::size_t total) {
 // Seconds for QSerialPort to hand `total` bytes, all of them and in order, to a readyRead
 // handler that takes everything available.
 double PeerSeconds(std::size_t total) {
-    PtyPair pty;
-    auto port = OpenPeer(pty);
-    if (!port)
+    PeerOnPty peer;
+    if (!peer.open)
         return 1;
     std::size_t got = 0;
     bool inOrder = true;
-    QEventLoop loop;
-    QByteArray bytes;
-    QObject::connect(port.get(), &QSerialPort::readyRead, [&] {
-        bytes = port->readAll();
+    QObject::connect(&peer.port, &QSerialPort::readyRead, [&] {
+        const QByteArray bytes = peer.port.readAll();
         const auto n = static_cast<std::size_t>(bytes.size());
         inOrder =
             inOrder && InOrder(reinterpret_cast<const std::uint8_t*>(bytes.constData()), n, got);
         got += n;
         if (got >= total)
-            loop.quit();
+            peer.loop.quit();
     });
-    const double seconds = Transfer(pty, total, [&] { loop.exec(); });
+    const double seconds = Transfer(peer.pty, total, [&] { peer.loop.exec(); });
     if (!inOrder || got != total)
         std::fprintf(stderr, "bench_serial: QSerialPort lost bytes or order (%zu)\n", got);
     return seconds;
