@@ -6,11 +6,14 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <poll.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -95,6 +98,8 @@ std::string SimUsage() {
            "  --link PATH       publish the tool's end of the line as PATH\n"
            "                    (default /tmp/ttyTALMIRE)\n"
            "  --device PATH     serve a real serial port instead of a pseudo-terminal\n"
+           "  --exit-on-hangup  exit when the device hangs up (adapter unplugged) instead\n"
+           "                    of waiting for it to come back\n"
            "  --side rs232|rs485  the module side the tool is wired to (default rs485)\n"
            "  --gap-ms N        pause N ms in the middle of every reply (splits replies\n"
            "                    into two chunks when N is above 100)\n"
@@ -142,6 +147,8 @@ bool ParseSimOptions(int argc, char** argv, SimOptions& options, bool& help) {
                 return false;
             }
             options.rs485Side = text == "rs485";
+        } else if (arg == "--exit-on-hangup") {
+            options.exitOnHangup = true;
         } else if (arg == "--fixed-values") {
             options.fixedValues = true;
         } else if (arg == "--verbose") {
@@ -169,15 +176,12 @@ SimLine::~SimLine() {
 bool SimLine::Open() {
     lineBaud = module.LineBaud(options.rs485Side);
     if (!options.device.empty()) {
-        fd = ::open(options.device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-        if (fd < 0) {
-            std::fprintf(stderr, "talmire-sim: cannot open %s: %s\n", options.device.c_str(),
-                         std::strerror(errno));
-            return false;
-        }
-        MakeRaw(fd, lineBaud);
         toolPath = options.device;
-        return true;
+        if (OpenDevice())
+            return true;
+        std::fprintf(stderr, "talmire-sim: cannot open %s: %s\n", options.device.c_str(),
+                     std::strerror(errno));
+        return false;
     }
     fd = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (fd < 0 || grantpt(fd) != 0 || unlockpt(fd) != 0) {
@@ -212,6 +216,89 @@ bool SimLine::Open() {
     linkMade = true;
     toolPath = options.link;
     return true;
+}
+
+bool SimLine::OpenDevice() {
+    fd = ::open(options.device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    MakeRaw(fd, lineBaud);
+    std::error_code error;
+    deviceNode = std::filesystem::canonical(options.device, error).string();
+    return true;
+}
+
+namespace {
+
+// The folders whose changes can bring a device path back: the path's own folder (or, when
+// that is gone too, as /dev/serial/by-id is with its last adapter, the nearest one that
+// exists) and the folder of the node it led to.
+std::vector<std::string> WatchedFolders(const std::string& path, const std::string& target) {
+    std::vector<std::string> folders;
+    for (const std::string& p : {path, target}) {
+        if (p.empty())
+            continue;
+        std::error_code error;
+        std::filesystem::path folder = std::filesystem::absolute(p, error).parent_path();
+        while (!folder.empty() && !std::filesystem::is_directory(folder, error) &&
+               folder != folder.root_path())
+            folder = folder.parent_path();
+        if (!folder.empty())
+            folders.push_back(folder.string());
+    }
+    return folders;
+}
+
+} // namespace
+
+std::optional<int> SimLine::AwaitDevice(int stopFd) {
+    const std::string& device = options.device;
+    struct stat hung {};
+    const bool known = fstat(fd, &hung) == 0;
+    ::close(fd);
+    fd = -1;
+    if (options.exitOnHangup) {
+        std::fprintf(stderr, "talmire-sim: %s hung up (adapter unplugged?); exiting\n",
+                     device.c_str());
+        return 1;
+    }
+    std::fprintf(stderr,
+                 "talmire-sim: %s hung up (adapter unplugged?); waiting for it to come back\n",
+                 device.c_str());
+    const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (watch < 0) {
+        std::fprintf(stderr, "talmire-sim: cannot watch for %s: %s\n", device.c_str(),
+                     std::strerror(errno));
+        return 1;
+    }
+    // Only a change in a watched folder leads to another try, so a device that stays
+    // hung up costs nothing. The first try is made only when the path already leads to
+    // another node than the one that hung up.
+    bool changed = false;
+    for (;;) {
+        for (const std::string& folder : WatchedFolders(device, deviceNode))
+            inotify_add_watch(watch, folder.c_str(),
+                              IN_CREATE | IN_ATTRIB | IN_MOVED_TO | IN_DELETE_SELF);
+        struct stat now {};
+        const bool other = ::stat(device.c_str(), &now) == 0 &&
+                           (!known || now.st_rdev != hung.st_rdev || now.st_ino != hung.st_ino);
+        if ((changed || other) && OpenDevice()) {
+            std::fprintf(stderr, "talmire-sim: %s is back\n", device.c_str());
+            ::close(watch);
+            return std::nullopt;
+        }
+        pollfd fds[2] = {{stopFd, POLLIN, 0}, {watch, POLLIN, 0}};
+        if (poll(fds, 2, -1) < 0 && errno != EINTR)
+            break;
+        if (fds[0].revents != 0)
+            break;
+        char events[4096];
+        while (::read(watch, events, sizeof events) > 0) {
+        }
+        changed = true;
+    }
+    ::close(watch);
+    return 0;
 }
 
 bool SimLine::ToolSpeedMatches() const {
@@ -284,8 +371,9 @@ void SimLine::Serve(const std::vector<std::uint8_t>& frame) {
     }
 }
 
-void SimLine::Run(int stopFd) {
+int SimLine::Run(int stopFd) {
     std::vector<std::uint8_t> frame;
+    const bool device = !options.device.empty();
     for (;;) {
         pollfd fds[2] = {{stopFd, POLLIN, 0}, {fd, POLLIN, 0}};
         const int timeout = frame.empty() ? -1 : options.frameGapMs;
@@ -293,15 +381,16 @@ void SimLine::Run(int stopFd) {
         if (ready < 0) {
             if (errno == EINTR)
                 continue;
-            return;
+            return 0;
         }
         if (fds[0].revents != 0)
-            return;
+            return 0;
         if (ready == 0) {
             Serve(frame);
             frame.clear();
             continue;
         }
+        bool hungUp = false;
         if ((fds[1].revents & POLLIN) != 0) {
             std::uint8_t buffer[512];
             const ssize_t n = ::read(fd, buffer, sizeof buffer);
@@ -309,12 +398,23 @@ void SimLine::Run(int stopFd) {
                 frame.insert(frame.end(), buffer, buffer + n);
                 if (frame.size() > 4096) // a runaway sender: keep the line usable
                     frame.clear();
+                continue;
             }
+            // A device that is gone reports input together with the hang-up, and reading
+            // it gives nothing (0) or EIO.
+            hungUp = n == 0 || (errno != EAGAIN && errno != EINTR);
+        }
+        if ((fds[1].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0)
+            hungUp = true;
+        if (!hungUp)
+            continue;
+        if (!device) {
+            // Our pseudo-terminal keeps its tool end open, so this does not happen; never spin.
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
             continue;
         }
-        if ((fds[1].revents & (POLLHUP | POLLERR)) != 0) {
-            // No reader on the other end yet (only possible with a real device): wait a bit.
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
+        frame.clear();
+        if (const auto status = AwaitDevice(stopFd))
+            return *status;
     }
 }

@@ -6,6 +6,7 @@
 #include "sim/TalmireModule.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 struct SimOptions {
@@ -14,8 +15,10 @@ struct SimOptions {
     int gapMs = 0;        // pause in the middle of every reply
     bool verbose = false; // traffic log on stderr
     bool fixedValues = false;
-    bool rs485Side = true; // which of the module's two serial sides the tool is wired to
-    int frameGapMs = 20;   // silence that ends a received frame
+    bool rs485Side = true;     // which of the module's two serial sides the tool is wired to
+    int frameGapMs = 20;       // silence that ends a received frame
+    bool exitOnHangup = false; // a device that hangs up ends the simulator instead of being
+                               // waited for
 };
 
 // Parses the command line; false (with a message on stderr) on a bad option. `help` is set
@@ -34,20 +37,26 @@ public:
     bool Open();
     // The path the tool opens.
     const std::string& ToolPath() const { return toolPath; }
-    // Serves frames until `stopFd` becomes readable.
-    void Run(int stopFd);
+    // Serves frames until `stopFd` becomes readable (0) or, with `exitOnHangup`, until the
+    // device hangs up (1). A device that hangs up otherwise is waited for and re-opened.
+    int Run(int stopFd);
 
 private:
     void Serve(const std::vector<std::uint8_t>& frame);
     bool ToolSpeedMatches() const;
     void SendPaced(const std::vector<std::uint8_t>& reply);
     void SetOwnSpeed(std::uint32_t baud);
+    bool OpenDevice();
+    // After the device hung up: nothing once it is open again, else the simulator's exit
+    // status (0 asked to stop, 1 told to exit on a hang-up or unable to wait).
+    std::optional<int> AwaitDevice(int stopFd);
 
     SimOptions options;
     TalmireModule module;
     int fd = -1;      // our end: the pty master, or the device
     int slaveFd = -1; // the tool's end, kept open so the line survives the tool closing it
     std::string toolPath;
+    std::string deviceNode; // the node the device path led to when it was opened
     bool linkMade = false;
     std::uint32_t lineBaud = 9600;
 };
