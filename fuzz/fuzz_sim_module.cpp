@@ -1,8 +1,11 @@
 // The simulator's module on any sequence of frames: the ASCII configuration protocol, HART
 // frames for the instrument behind it and MODBUS requests. It never reads past a frame, its
-// state stays within what its queries can print, and every MODBUS reply carries a valid CRC.
+// state stays within what its queries can print, every MODBUS reply carries a valid CRC, and
+// the state it saves loads back into a fresh module as the same state. The saved-state
+// reader also gets the raw input as a file.
 #include "exchange/ModbusCrc16.h"
 #include "fuzz/FuzzInput.h"
+#include "sim/ModuleState.h"
 #include "sim/TalmireModule.h"
 
 #include <cstdint>
@@ -50,5 +53,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (char n = '0'; n <= '8'; ++n)
         if (Ask(module, std::string("QQQ#QQ") + n + "#").size() > 400)
             std::abort();
+
+    const std::string saved = SaveModuleState(module);
+    TalmireModule reloaded(true);
+    std::string error;
+    if (!LoadModuleState(reloaded, saved, error) || SaveModuleState(reloaded) != saved)
+        std::abort();
+    const ExactCopy file(data, size);
+    TalmireModule loaded(true);
+    (void)LoadModuleState(loaded, file.Text(), error);
     return 0;
 }

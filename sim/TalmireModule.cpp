@@ -2,6 +2,7 @@
 
 #include "exchange/ModbusCrc16.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdio>
@@ -257,7 +258,9 @@ std::vector<std::uint8_t> TalmireModule::Setting(std::span<const std::uint8_t> f
         return ok();
     }
     if (body.starts_with("FMW:") && body.size() == 11 && body[5] == ',' &&
-        In(Digits(body, 4, 1), 0, 3)) {
+        In(Digits(body, 4, 1), 0, 3) &&
+        std::all_of(body.begin() + 6, body.end(), [](char c) { return c >= 0x20 && c < 0x7F; })) {
+        // The coefficient is shown on the module's display: printable characters only.
         settings.coefficientMode = *Digits(body, 4, 1);
         settings.coefficient = std::string(body.substr(6, 5));
         return ok();
