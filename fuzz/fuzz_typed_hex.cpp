@@ -20,12 +20,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (r.ok() ? (r.bytes.size() > 256 + HartManualMaxBytes + 1) : !r.bytes.empty())
             std::abort();
     } else if (selector == 1) {
-        const FrameResult r = CustomCommandSetting(data[1] % 10, 1 + data[1] % 2, data[1] % 3 - 1, text);
+        const FrameResult r =
+            CustomCommandSetting(data[1] % 10, 1 + data[1] % 2, data[1] % 3 - 1, text);
         if (r.ok() ? (r.bytes.size() > 16 + 14) : !r.bytes.empty())
             std::abort();
     } else {
-        const Ieee754Result r = CalculateIeee754(text, data[1] % 2 ? ',' : '.', 4);
-        if (r.status == Ieee754Status::Ok && (r.text.size() > Ieee754TextLength || r.bytes.size() > 4))
+        const Ieee754Result r = CalculateIeee754(text, data[1] % 2 ? "," : ".", 4);
+        if (r.status == Ieee754Status::Ok &&
+            (r.text.size() > Ieee754TextLength || r.bytes.size() > 4))
             std::abort();
     }
     return 0;
