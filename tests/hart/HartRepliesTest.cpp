@@ -184,12 +184,29 @@ TEST(HartReplies, ChunksOfFourBytesAreDecodedWithoutReadingPastThem) {
         EXPECT_FALSE(DecodeIdentityReply(chunk));
         EXPECT_FALSE(DecodeDynamicVariablesReply(chunk));
     }
-    // Every prefix of it, on the heap with exact size.
+    // Every prefix of it, on the heap with exact size: a reply is found exactly from the
+    // length that holds its last field on (the dynamic reply's fourth value, 2 + 35 bytes;
+    // the identity's device id, 38 + 19 bytes), and then decodes as in the whole.
+    const auto wholeDynamic = DecodeDynamicVariablesReply(reply);
+    const auto wholeIdentity = DecodeIdentityReply(reply);
+    ASSERT_TRUE(wholeDynamic && wholeIdentity);
+    EXPECT_EQ(wholeDynamic->variables.size(), 4U);
+    EXPECT_EQ(wholeIdentity->manufacturerId, 1);
+    constexpr std::size_t DynamicFrom = 2 + 35;
+    constexpr std::size_t IdentityFrom = 2 + 36 + 19;
     for (std::size_t length = 0; length <= reply.size(); ++length) {
         const std::vector<std::uint8_t> chunk(reply.begin(),
                                               reply.begin() + static_cast<long>(length));
-        (void)DecodeIdentityReply(chunk);
-        (void)DecodeDynamicVariablesReply(chunk);
+        const auto identity = DecodeIdentityReply(chunk);
+        const auto dynamic = DecodeDynamicVariablesReply(chunk);
+        ASSERT_EQ(dynamic.has_value(), length >= DynamicFrom) << length;
+        ASSERT_EQ(identity.has_value(), length >= IdentityFrom) << length;
+        if (dynamic) {
+            EXPECT_EQ(dynamic->variables, wholeDynamic->variables) << length;
+        }
+        if (identity) {
+            EXPECT_EQ(*identity, *wholeIdentity) << length;
+        }
     }
 }
 
