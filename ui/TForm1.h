@@ -254,6 +254,9 @@ public:
     void Edit14Change();
     void Comm1ReceiveData(TComm* sender, const std::uint8_t* buffer, std::uint16_t length);
     void Comm1RequestHangup(TComm* sender);
+    // Closes the port and shows the window closed. Stops Timer4 too: an auto-close pending
+    // for this port would otherwise close the next one the user opens.
+    void ShutPort();
     void Timer2Timer();
     void Timer3Timer();
     void Timer4Timer();

@@ -105,9 +105,5 @@ void TForm1::Timer3Timer() {
 }
 
 void TForm1::Timer4Timer() {
-    Timer4->SetEnabled(false);
-    PortIsOpen = false;
-    Button1->setText("open");
-    Button6->setEnabled(false);
-    Comm1.ClosePort();
+    ShutPort();
 }

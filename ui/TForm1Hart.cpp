@@ -12,9 +12,9 @@ namespace {
 std::string Std(const QLineEdit* edit) {
     return edit->text().toStdString();
 }
-char DecimalSeparator() {
+std::string DecimalSeparator() {
     const QString point = QLocale().decimalPoint();
-    return point.isEmpty() ? '.' : point.at(0).toLatin1();
+    return point.isEmpty() ? std::string(".") : point.toStdString();
 }
 } // namespace
 

@@ -7,10 +7,7 @@
 
 void TForm1::Button1Click() {
     if (PortIsOpen) {
-        PortIsOpen = false;
-        Button1->setText("open");
-        Button6->setEnabled(false);
-        Comm1.ClosePort();
+        ShutPort();
         return;
     }
     // A parity typed by hand that names no item has no meaning on the line: refuse it
@@ -20,7 +17,7 @@ void TForm1::Button1Click() {
         ShowMessage(this, "Please choose a value for \"parity:\" (None, Odd or Even).");
         return;
     }
-    Comm1.ClosePort();
+    ShutPort();
     const int baud = StrToInt(ComboBox11->currentText().toStdString());
     if (baud <= 0) {
         ShowMessage(this, "Please choose a baud rate above 0 for \"baud:\".");
@@ -44,11 +41,16 @@ void TForm1::Comm1RequestHangup(TComm*) {
     // "close" button does, so the window never claims a port that is gone.
     if (!PortIsOpen && !Comm1.IsOpen())
         return;
+    ShutPort();
+    ShowMessage(this, "The serial port was lost (unplugged?). It has been closed.");
+}
+
+void TForm1::ShutPort() {
+    Timer4->SetEnabled(false);
     PortIsOpen = false;
     Button1->setText("open");
     Button6->setEnabled(false);
     Comm1.ClosePort();
-    ShowMessage(this, "The serial port was lost (unplugged?). It has been closed.");
 }
 
 void TForm1::Button26Click() {

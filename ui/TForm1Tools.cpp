@@ -18,8 +18,9 @@ void TForm1::Button4Click() {
 }
 
 void TForm1::Button13Click() {
+    // The locale's separator as text: in some locales it is not one Latin-1 character.
     const QString point = QLocale().decimalPoint();
-    const char separator = point.isEmpty() ? '.' : point.at(0).toLatin1();
+    const std::string separator = point.isEmpty() ? std::string(".") : point.toStdString();
     const Ieee754Result result = CalculateIeee754(Edit7->text().toStdString(), separator, 4);
     if (result.status != Ieee754Status::Ok) {
         ShowMessage(this, QString::fromStdString(result.message));
