@@ -1,0 +1,56 @@
+#include "ui/TrafficDock.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QItemSelectionModel>
+#include <QTableView>
+
+namespace {
+
+QApplication& App() {
+    static int argc = 1;
+    static char name[] = "traffic_dock_tests";
+    static char* argv[] = {name, nullptr};
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QApplication app(argc, argv);
+    return app;
+}
+
+TEST(TrafficDock, ShowsAppendedTrafficAndCopiesSelectedRows) {
+    App();
+    TrafficDock dock;
+    EXPECT_EQ(dock.objectName(), "TrafficDock");
+    EXPECT_EQ(dock.windowTitle(), "Traffic");
+    auto* view = dock.findChild<QTableView*>("TrafficLog");
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->model(), &dock.Model());
+    dock.show();
+
+    dock.AppendSent("QQQ#QV#");
+    dock.AppendReceived("QV:11", {}, 85);
+    dock.AppendReceived("QQS OK", "setting accepted");
+    dock.AppendNote("port lost");
+    QApplication::processEvents();
+    ASSERT_EQ(dock.Model().rowCount(), 4);
+    const QStringList meanings = {"communication query", "reply to communication query",
+                                  "setting accepted", "port lost"};
+    for (int r = 0; r < 4; ++r)
+        EXPECT_EQ(dock.Model().CellText(r, TrafficLogModel::MeaningColumn), meanings[r]);
+    EXPECT_EQ(dock.Model().CellText(1, TrafficLogModel::RoundTripColumn), "85");
+
+    EXPECT_EQ(dock.SelectedText(), "");
+    view->selectionModel()->select(dock.Model().index(1, 0),
+                                   QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    view->selectionModel()->select(dock.Model().index(3, 0),
+                                   QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    const QStringList lines = dock.SelectedText().split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_TRUE(lines[0].startsWith("Time"));
+    EXPECT_TRUE(lines[1].contains("RX   51 56 3A 31 31  QV:11  reply to communication query  85"))
+        << lines[1].toStdString();
+    EXPECT_TRUE(lines[2].endsWith("port lost")) << lines[2].toStdString();
+}
+
+} // namespace
