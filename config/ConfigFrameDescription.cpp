@@ -127,7 +127,7 @@ std::optional<std::string> DescribeConfigRequest(std::string_view text) {
     if (text == "PPPPPP#QB#")
         return "display test 2";
     if (text.starts_with("PPPPPP#"))
-        return "display test, unknown " + std::string(text.substr(7));
+        return Printable("display test, unknown " + std::string(text.substr(7)));
     return std::nullopt;
 }
 

@@ -198,6 +198,7 @@ TEST(ConfigFrameDescription, NamesEveryRequest) {
         {"QQS#DPS1:0-1,-1#", "setting DPS1 0-1,-1, display, upper row left"},
         {"PPPPPP#QA#", "display test 1"},
         {"PPPPPP#QB#", "display test 2"},
+        {std::string("PPPPPP#\0 ", 9), "display test, unknown . "},
         {"QQS#ADR:007", "setting ADR 007, MODBUS slave address, no terminator"},
         {"QQS#ADR:\x01\x7F#", "setting ADR .., MODBUS slave address"},
         {"QQS#XYZ#", "setting, unknown command XYZ"},
