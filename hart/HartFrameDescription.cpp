@@ -1,8 +1,8 @@
 #include "hart/HartFrameDescription.h"
 
 #include "exchange/HexText.h"
+#include "exchange/NumberedNames.h"
 
-#include <array>
 #include <cstddef>
 #include <utility>
 
@@ -16,7 +16,7 @@ constexpr std::uint8_t LongAddressBit = 0x80;
 // Bits 3 and 4 name the physical layer; only the asynchronous one (0) is sent here.
 constexpr std::uint8_t PhysicalLayerBits = 0x18;
 
-constexpr std::array<std::pair<int, std::string_view>, 29> CommandNames{{
+constexpr NumberedName CommandNames[] = {
     {0, "read unique identifier"},
     {1, "read primary variable"},
     {2, "read loop current and percent of range"},
@@ -46,7 +46,7 @@ constexpr std::array<std::pair<int, std::string_view>, 29> CommandNames{{
     {44, "write primary variable units"},
     {48, "read additional device status"},
     {59, "write number of response preambles"},
-}};
+};
 
 bool IsDelimiter(std::uint8_t d) {
     const std::uint8_t type = d & 0x07;
@@ -76,9 +76,8 @@ std::string Address(std::span<const std::uint8_t> address) {
 } // namespace
 
 std::string HartCommandName(int command) {
-    for (const auto& [number, name] : CommandNames)
-        if (number == command)
-            return std::string(name);
+    if (const std::string_view name = NameOfNumber(CommandNames, command); !name.empty())
+        return std::string(name);
     return "command " + std::to_string(command);
 }
 
@@ -121,8 +120,8 @@ std::optional<std::string> DescribeHartFrame(std::span<const std::uint8_t> chunk
     const int command = frame[header - 2];
     const std::size_t count = frame[header - 1];
     text += ", command " + std::to_string(command);
-    if (const std::string name = HartCommandName(command); !name.starts_with("command "))
-        text += ' ' + name;
+    if (const std::string_view name = NameOfNumber(CommandNames, command); !name.empty())
+        text += ' ' + std::string(name);
     text += ", byte count " + std::to_string(count);
     const std::size_t total = header + count + 1;
     if (type != MasterFrame && count >= 1 && frame.size() > header)

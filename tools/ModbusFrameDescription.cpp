@@ -2,18 +2,17 @@
 
 #include "exchange/HexText.h"
 #include "exchange/ModbusCrc16.h"
+#include "exchange/NumberedNames.h"
 
-#include <array>
 #include <cstddef>
 #include <string_view>
-#include <utility>
 
 namespace {
 
 constexpr std::uint8_t ExceptionBit = 0x80;
 constexpr std::size_t CrcSize = 2;
 
-constexpr std::array<std::pair<int, std::string_view>, 8> FunctionNames{{
+constexpr NumberedName FunctionNames[] = {
     {1, "read coils"},
     {2, "read discrete inputs"},
     {3, "read holding registers"},
@@ -22,9 +21,9 @@ constexpr std::array<std::pair<int, std::string_view>, 8> FunctionNames{{
     {6, "write single register"},
     {15, "write multiple coils"},
     {16, "write multiple registers"},
-}};
+};
 
-constexpr std::array<std::pair<int, std::string_view>, 9> ExceptionNames{{
+constexpr NumberedName ExceptionNames[] = {
     {1, "illegal function"},
     {2, "illegal data address"},
     {3, "illegal data value"},
@@ -34,15 +33,7 @@ constexpr std::array<std::pair<int, std::string_view>, 9> ExceptionNames{{
     {8, "memory parity error"},
     {10, "gateway path unavailable"},
     {11, "gateway target device failed to respond"},
-}};
-
-template <std::size_t N>
-std::string_view NameOf(const std::array<std::pair<int, std::string_view>, N>& table, int key) {
-    for (const auto& [number, name] : table)
-        if (number == key)
-            return name;
-    return {};
-}
+};
 
 int Word(std::span<const std::uint8_t> frame, std::size_t at) {
     return frame[at] << 8 | frame[at + 1];
@@ -101,7 +92,7 @@ std::string Fields(std::span<const std::uint8_t> frame, int function, ModbusFram
 } // namespace
 
 std::string ModbusExceptionName(int code) {
-    return std::string(NameOf(ExceptionNames, code));
+    return std::string(NameOfNumber(ExceptionNames, code));
 }
 
 std::optional<std::string> DescribeModbusFrame(std::span<const std::uint8_t> chunk,
@@ -110,7 +101,7 @@ std::optional<std::string> DescribeModbusFrame(std::span<const std::uint8_t> chu
         return std::nullopt;
     const bool exception = (chunk[1] & ExceptionBit) != 0;
     const int function = chunk[1] & ~ExceptionBit;
-    const std::string_view name = NameOf(FunctionNames, function);
+    const std::string_view name = NameOfNumber(FunctionNames, function);
     if (name.empty())
         return std::nullopt;
     std::string text = "MODBUS slave " + std::to_string(chunk[0]) + ", " + std::string(name) +

@@ -149,20 +149,9 @@ QVariant TrafficLogModel::headerData(int section, Qt::Orientation orientation, i
 }
 
 QString TrafficLogModel::ColumnTitle(int column) {
-    switch (column) {
-    case TimeColumn:
-        return tr("Time");
-    case DirectionColumn:
-        return tr("Dir");
-    case HexColumn:
-        return tr("Bytes");
-    case TextColumn:
-        return tr("Text");
-    case MeaningColumn:
-        return tr("Meaning");
-    case RoundTripColumn:
-        return tr("Round trip (ms)");
-    default:
-        return {};
-    }
+    static const char* const titles[ColumnCount] = {
+        QT_TR_NOOP("Time"), QT_TR_NOOP("Dir"),     QT_TR_NOOP("Bytes"),
+        QT_TR_NOOP("Text"), QT_TR_NOOP("Meaning"), QT_TR_NOOP("Round trip (ms)"),
+    };
+    return column >= 0 && column < ColumnCount ? tr(titles[column]) : QString();
 }

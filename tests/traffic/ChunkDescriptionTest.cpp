@@ -13,9 +13,9 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes Preambled(std::size_t count, const Bytes& body) {
-    Bytes frame(count, 0xFF);
-    frame.insert(frame.end(), body.begin(), body.end());
+// `count` preamble bytes in front of a frame.
+Bytes Preambled(std::size_t count, Bytes frame) {
+    frame.insert(frame.begin(), count, 0xFF);
     return frame;
 }
 
