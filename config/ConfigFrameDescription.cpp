@@ -84,7 +84,9 @@ std::string Setting(std::string_view frame) {
             rest.remove_prefix(1);
         if (!rest.empty())
             text += ' ' + std::string(rest);
-        return Terminated(text + ", " + name, frame);
+        text += ", ";
+        text += name;
+        return Terminated(text, frame);
     }
     return Terminated("setting, unknown command" + (body.empty() ? "" : ' ' + std::string(body)),
                       frame);
