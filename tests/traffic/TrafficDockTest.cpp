@@ -8,18 +8,7 @@
 
 namespace {
 
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "traffic_dock_tests";
-    static char* argv[] = {name, nullptr};
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication app(argc, argv);
-    return app;
-}
-
 TEST(TrafficDock, ShowsAppendedTrafficAndCopiesSelectedRows) {
-    App();
     TrafficDock dock;
     EXPECT_EQ(dock.objectName(), "TrafficDock");
     EXPECT_EQ(dock.windowTitle(), "Traffic");
@@ -54,3 +43,11 @@ TEST(TrafficDock, ShowsAppendedTrafficAndCopiesSelectedRows) {
 }
 
 } // namespace
+
+// One offscreen application for the whole program, gone before the program's statics.
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -25,14 +25,6 @@ const bool LocalZoneSet = [] {
     return true;
 }();
 
-QCoreApplication& App() {
-    static int argc = 1;
-    static char name[] = "traffic_tests";
-    static char* argv[] = {name, nullptr};
-    static QCoreApplication app(argc, argv);
-    return app;
-}
-
 const qint64 Start = QDateTime(QDate(2026, 12, 10), QTime(0, 0), Qt::UTC).toMSecsSinceEpoch();
 
 QByteArray Raw(std::initializer_list<int> bytes) {
@@ -88,7 +80,6 @@ std::vector<TrafficRow> ScriptedSession() {
 }
 
 TEST(TrafficLogModel, ScriptedSessionShowsEveryColumn) {
-    App();
     TrafficLogModel model;
     int insertions = 0;
     QObject::connect(&model, &QAbstractItemModel::rowsInserted, [&] { ++insertions; });
@@ -146,7 +137,6 @@ TEST(TrafficLogModel, ScriptedSessionShowsEveryColumn) {
 }
 
 TEST(TrafficLogModel, KeepsTheNewestRowsWithinItsBound) {
-    App();
     TrafficLogModel model;
     ASSERT_EQ(model.Capacity(), 100000);
     int insertions = 0;
@@ -206,7 +196,6 @@ print(json.dumps(out))
 )";
 
 TEST(TrafficLogFile, CsvReadsBackWithPythonsCsvModule) {
-    App();
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     TrafficLogModel model;
@@ -267,3 +256,11 @@ TEST(TrafficLogFile, AlignedTextLinesUpItsColumns) {
 }
 
 } // namespace
+
+// One application object for the whole program (the model batches on its event loop), gone
+// before the program's statics.
+int main(int argc, char** argv) {
+    QCoreApplication application(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
