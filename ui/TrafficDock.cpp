@@ -10,7 +10,9 @@
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPainter>
 #include <QScrollBar>
+#include <QStyledItemDelegate>
 #include <QTableView>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -19,6 +21,28 @@
 #include <span>
 
 namespace {
+
+// One line of plain text per cell, elided at the right: the log's cells never wrap and
+// carry no icons, so the full item layout of the standard delegate is not needed.
+class PlainTextDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        const bool selected = option.state & QStyle::State_Selected;
+        if (selected)
+            painter->fillRect(option.rect, option.palette.highlight());
+        const QRect area = option.rect.adjusted(3, 0, -3, 0);
+        const QVariant alignment = index.data(Qt::TextAlignmentRole);
+        const int flags = (alignment.isValid() ? alignment.toInt() : Qt::AlignLeft) |
+                          Qt::AlignVCenter | Qt::TextSingleLine;
+        painter->setPen(selected ? option.palette.color(QPalette::HighlightedText)
+                                 : option.palette.color(QPalette::Text));
+        painter->drawText(
+            area, flags,
+            option.fontMetrics.elidedText(index.data().toString(), Qt::ElideRight, area.width()));
+    }
+};
 
 std::span<const std::uint8_t> AsBytes(const QByteArray& bytes) {
     return {reinterpret_cast<const std::uint8_t*>(bytes.constData()),
@@ -33,6 +57,7 @@ TrafficDock::TrafficDock(QWidget* parent) : QDockWidget(tr("Traffic"), parent), 
     view = new QTableView;
     view->setObjectName(QStringLiteral("TrafficLog"));
     view->setModel(&model);
+    view->setItemDelegate(new PlainTextDelegate(view));
     view->setSelectionBehavior(QAbstractItemView::SelectRows);
     view->setSelectionMode(QAbstractItemView::ExtendedSelection);
     view->setWordWrap(false);
