@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QImage>
 #include <QItemSelectionModel>
 #include <QTableView>
 
@@ -28,6 +29,20 @@ TEST(TrafficDock, ShowsAppendedTrafficAndCopiesSelectedRows) {
     for (int r = 0; r < 4; ++r)
         EXPECT_EQ(dock.Model().CellText(r, TrafficLogModel::MeaningColumn), meanings[r]);
     EXPECT_EQ(dock.Model().CellText(1, TrafficLogModel::RoundTripColumn), "85");
+
+    // The cells are drawn: the first row's meaning cell holds pixels of the text colour.
+    dock.resize(1000, 300);
+    QApplication::processEvents();
+    const QImage shot = view->viewport()->grab().toImage();
+    const QRect cell = view->visualRect(dock.Model().index(0, TrafficLogModel::MeaningColumn));
+    // Clear of the grid lines, within the visible part of the cell.
+    const QRect inside = cell.adjusted(2, 2, -2, -2) & shot.rect().adjusted(0, 0, -2, 0);
+    const QRgb background = shot.pixel(inside.right(), inside.center().y());
+    int inked = 0;
+    for (int x = inside.left(); x <= inside.right(); ++x)
+        for (int y = inside.top(); y <= inside.bottom(); ++y)
+            inked += shot.pixel(x, y) != background;
+    EXPECT_GT(inked, 50);
 
     EXPECT_EQ(dock.SelectedText(), "");
     view->selectionModel()->select(dock.Model().index(1, 0),
