@@ -101,6 +101,7 @@ void TCommBackend::Open() {
     try {
         WatchModemLines(static_cast<bool>(owner.OnModemStateChange));
     } catch (const std::exception&) {
+        // No thread to spare: the port goes on without modem-line events.
     }
 }
 

@@ -216,6 +216,11 @@ TModemThread::~TModemThread() {
 }
 
 void TModemThread::Run() {
+    // The thread inherits its creator's signal mask; the wake-up must get through.
+    sigset_t wake;
+    sigemptyset(&wake);
+    sigaddset(&wake, WakeSignal());
+    (void)pthread_sigmask(SIG_UNBLOCK, &wake, nullptr);
     PosixLineEventDriver& driver = LineEventDriver();
     PosixLineCounters counted;
     const bool haveCounters = driver.counters(portFd, counted);

@@ -363,34 +363,25 @@ TEST_F(TCommLineTest, SettingsReachTheTerminalWhereLinuxHasThem) {
 
 TEST_F(TCommLineTest, ReaderUndoesTheDriversMarkingAndDropsNuls) {
     // A pseudo-terminal carries no bad bytes, but marks a received 0xFF as a UART does.
+    enum : unsigned { Check = 1, Replace = 2, DropNul = 4 };
     struct Case {
         const char* label;
-        bool parityCheck, replace, ignoreNul;
+        unsigned settings;
         Bytes sent, expected;
     };
     const Case cases[] = {
-        {"as received",
-         false,
-         false,
-         false,
-         {0x41, 0xFF, 0x00, 0x42, 0x00},
-         {0x41, 0xFF, 0x00, 0x42, 0x00}},
-        {"parity check",
-         true,
-         false,
-         false,
-         {0x41, 0xFF, 0x00, 0x42, 0xFF},
-         {0x41, 0xFF, 0x00, 0x42, 0xFF}},
-        {"replacement", true, true, false, {0xFF, 0xFF, 0x41}, {0xFF, 0xFF, 0x41}},
-        {"NULs dropped", false, false, true, {0x00, 0x01, 0x00, 0xFF, 0x00}, {0x01, 0xFF}},
-        {"both", true, false, true, {0xFF, 0x00, 0x03, 0x00}, {0xFF, 0x03}},
+        {"as received", 0, {0x41, 0xFF, 0x00, 0x42, 0x00}, {0x41, 0xFF, 0x00, 0x42, 0x00}},
+        {"parity check", Check, {0x41, 0xFF, 0x00, 0x42, 0xFF}, {0x41, 0xFF, 0x00, 0x42, 0xFF}},
+        {"replacement", Check | Replace, {0xFF, 0xFF, 0x41}, {0xFF, 0xFF, 0x41}},
+        {"NULs dropped", DropNul, {0x00, 0x01, 0x00, 0xFF, 0x00}, {0x01, 0xFF}},
+        {"both", Check | DropNul, {0xFF, 0x00, 0x03, 0x00}, {0xFF, 0x03}},
     };
     comm.SetReplacedChar('?');
     comm.OpenPort();
     for (const Case& c : cases) {
-        comm.SetParityCheck(c.parityCheck);
-        comm.SetReplaceWhenParityError(c.replace);
-        comm.SetIgnoreNullChar(c.ignoreNul);
+        comm.SetParityCheck((c.settings & Check) != 0);
+        comm.SetReplaceWhenParityError((c.settings & Replace) != 0);
+        comm.SetIgnoreNullChar((c.settings & DropNul) != 0);
         received.clear();
         ASSERT_TRUE(pty.Write(c.sent));
         ASSERT_TRUE(pty.Write({0x7E})); // the end of the case
