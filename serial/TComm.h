@@ -151,6 +151,8 @@ public:
     }
 
     TReceiveDataEvent OnReceiveData;
+    // On POSIX: once per read after which the driver had counted new line errors, with the
+    // flags (CommError*) of their kinds; reception goes on.
     TReceiveErrorEvent OnReceiveError;
     // Waiting for the modem lines takes a thread of its own on POSIX, which runs only while
     // the port is open with this handler assigned. A handler assigned directly counts from
