@@ -1,63 +1,77 @@
 // Win32 backend: the port opened for overlapped I/O, a reader thread keeping one read and
 // one line-event wait outstanding, a writer thread fed through its message queue, and a
-// hidden window on the owner's thread that turns posted notifications into events.
+// hidden window on the owner's thread. The threads put their notifications in the
+// component's queue (bounded for received chunks, as on every platform) and wake the
+// hidden window only when that queue was empty; the window then raises one event per turn
+// of the owner's message loop.
 
 #include "serial/TCommBackend.h"
 
 #include "serial/TComm.h"
+#include "serial/win32/Win32PortPath.h"
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstring>
+#include <mutex>
 
 namespace {
 
 constexpr DWORD ReadBufferSize = 2048;
-constexpr DWORD CloseWaitMs = 10000;
+constexpr DWORD OpenWaitMs = 10000;
+constexpr DWORD WakeRetryMs = 50;
 const char* const WindowClass = "TALMIRE.TCommNotify";
+// Hands a block of bytes to the writer thread: wParam is the count, lParam the block.
+constexpr UINT WriteBlockMessage = WM_APP + 1;
+// Tells the hidden window that notifications wait in the component's queue.
+constexpr UINT WakeMessage = WM_APP + 2;
+constexpr UINT_PTR DispatchTimer = 1;
 
-// Hands a received block to the owner's window; on failure the block is released here.
-bool PostBlock(HWND window, UINT message, WPARAM wParam, HLOCAL block) {
-    if (PostMessageA(window, message, wParam, reinterpret_cast<LPARAM>(block)))
-        return true;
-    LocalFree(block);
-    PostMessageA(window, MSG_REQUEST_HANGUP, 0, 0);
-    return false;
-}
-
-bool PostValue(HWND window, UINT message, LPARAM value) {
-    if (PostMessageA(window, message, 0, value))
-        return true;
-    PostMessageA(window, MSG_REQUEST_HANGUP, 0, 0);
-    return false;
-}
-
-struct ReadThreadContext {
+// What both threads share with the backend for one open port.
+struct ThreadContext {
+    TComm* owner;
     HANDLE commHandle;
     HANDLE closeEvent;
-    HWND notifyWindow;
+    const std::atomic<bool>* wakeLost; // the owner can no longer be woken: stop
 };
 
-struct WriteThreadContext {
-    HANDLE commHandle;
-    HANDLE closeEvent;
-    HWND notifyWindow;
-    TComm* owner;      // only for the send-empty flag
-    HANDLE queueReady; // set once the thread has a message queue
+struct WriteThreadContext : ThreadContext {
+    std::mutex* writeMutex; // orders the send-empty flag against WriteData
+    HANDLE queueReady;      // set once the thread has a message queue
 };
 
 bool Closing(HANDLE closeEvent) {
     return WaitForSingleObject(closeEvent, 0) != WAIT_TIMEOUT;
 }
 
-// Reader procedure C: one line event.
-bool HandleLineEvent(const ReadThreadContext& c, DWORD mask, OVERLAPPED* overlapped) {
+// False once the owner can no longer be woken (the hang-up is then already queued).
+bool Post(const ThreadContext& c, TCommNotification notification) {
+    c.owner->PostNotification(std::move(notification));
+    return !c.wakeLost->load();
+}
+
+void PostHangup(const ThreadContext& c) {
+    (void)Post(c, {MSG_REQUEST_HANGUP, 0, {}});
+}
+
+// Cancels an overlapped operation that may still be running and waits for it to end, so
+// that its buffer and OVERLAPPED can be released.
+void CancelAndWait(HANDLE handle, OVERLAPPED* overlapped) {
+    DWORD ignored = 0;
+    CancelIoEx(handle, overlapped);
+    GetOverlappedResult(handle, overlapped, &ignored, TRUE);
+}
+
+// Turns the line events in `mask` into notifications. With `overlapped`, the wait that
+// produced the mask is completed first. False when the reader must end.
+bool HandleLineEvent(const ThreadContext& c, DWORD mask, OVERLAPPED* overlapped) {
     bool result = false;
     if (overlapped != nullptr) {
         DWORD ignored = 0;
         if (!GetOverlappedResult(c.commHandle, overlapped, &ignored, FALSE)) {
             if (GetLastError() != ERROR_INVALID_HANDLE)
-                PostMessageA(c.notifyWindow, MSG_REQUEST_HANGUP, 0, 0);
+                PostHangup(c);
             return false;
         }
     }
@@ -65,10 +79,10 @@ bool HandleLineEvent(const ReadThreadContext& c, DWORD mask, OVERLAPPED* overlap
         DWORD errors = 0;
         if (!ClearCommError(c.commHandle, &errors, nullptr)) {
             if (GetLastError() != ERROR_INVALID_HANDLE)
-                PostMessageA(c.notifyWindow, MSG_REQUEST_HANGUP, 0, 0);
+                PostHangup(c);
             return false;
         }
-        if (!PostValue(c.notifyWindow, MSG_RECEIVE_ERROR, static_cast<LPARAM>(errors)))
+        if (!Post(c, {MSG_RECEIVE_ERROR, errors, {}}))
             return false;
         result = true;
     }
@@ -78,33 +92,28 @@ bool HandleLineEvent(const ReadThreadContext& c, DWORD mask, OVERLAPPED* overlap
     if ((mask & EV_RING) != 0)
         modem += 4;
     if (modem != 0) {
-        if (!PostValue(c.notifyWindow, MSG_MODEM_STATE, static_cast<LPARAM>(modem)))
+        if (!Post(c, {MSG_MODEM_STATE, modem, {}}))
             return false;
         result = true;
     }
     if (!result)
-        PostMessageA(c.notifyWindow, MSG_REQUEST_HANGUP, 0, 0);
+        PostHangup(c);
     return result;
 }
 
-// Reader procedure D: deliver count bytes.
-bool Deliver(const ReadThreadContext& c, const BYTE* buffer, DWORD count) {
-    if (count == 0)
-        return false;
-    HLOCAL block = LocalAlloc(LMEM_ZEROINIT, count + 1);
-    if (block == nullptr) {
-        PostMessageA(c.notifyWindow, MSG_REQUEST_HANGUP, 0, 0);
-        return false;
-    }
-    std::memcpy(block, buffer, count);
-    return PostBlock(c.notifyWindow, MSG_RECEIVE_DATA, count, block);
+// Queues the bytes of one completed read as a received chunk (a read that ended on a total
+// time-out may bring none). False when the reader must end.
+bool Deliver(const ThreadContext& c, const BYTE* buffer, DWORD count) {
+    return count == 0 || Post(c, TCommNotification::Received(buffer, count));
 }
 
 DWORD WINAPI ReadThreadProc(LPVOID parameter) {
-    const ReadThreadContext c = *static_cast<ReadThreadContext*>(parameter);
-    delete static_cast<ReadThreadContext*>(parameter);
+    const ThreadContext c = *static_cast<ThreadContext*>(parameter);
+    delete static_cast<ThreadContext*>(parameter);
     OVERLAPPED readOverlapped{};
     OVERLAPPED waitOverlapped{};
+    bool readPending = false;
+    bool waitPending = false;
     BYTE buffer[ReadBufferSize];
     DWORD mask = 0;
     // Line events are optional: a driver that cannot wait for them (wine, some virtual COM
@@ -121,15 +130,17 @@ DWORD WINAPI ReadThreadProc(LPVOID parameter) {
                 continue;
             }
             const DWORD error = GetLastError();
-            if (error == ERROR_IO_PENDING)
+            if (error == ERROR_IO_PENDING) {
+                waitPending = true;
                 return true;
+            }
             if (error == ERROR_INVALID_HANDLE)
                 return false;
             if (error == ERROR_NOT_SUPPORTED) {
                 lineEvents = false;
                 return true;
             }
-            PostMessageA(c.notifyWindow, MSG_REQUEST_HANGUP, 0, 0);
+            PostHangup(c);
             return false;
         }
         return false;
@@ -143,18 +154,22 @@ DWORD WINAPI ReadThreadProc(LPVOID parameter) {
                 continue;
             }
             const DWORD error = GetLastError();
-            if (error == ERROR_IO_PENDING)
+            if (error == ERROR_IO_PENDING) {
+                readPending = true;
                 return true;
+            }
             if (error != ERROR_INVALID_HANDLE)
-                PostMessageA(c.notifyWindow, MSG_REQUEST_HANGUP, 0, 0);
+                PostHangup(c);
             return false;
         }
         return false;
     };
 
-    if (readOverlapped.hEvent == nullptr || waitOverlapped.hEvent == nullptr ||
-        !SetCommMask(c.commHandle, EV_RLSD | EV_ERR | EV_RING)) {
-        PostMessageA(c.notifyWindow, MSG_REQUEST_HANGUP, 0, 0);
+    if (Closing(c.closeEvent)) {
+        // An open that failed after starting this thread: nothing to report.
+    } else if (readOverlapped.hEvent == nullptr || waitOverlapped.hEvent == nullptr ||
+               !SetCommMask(c.commHandle, EV_RLSD | EV_ERR | EV_RING)) {
+        PostHangup(c);
     } else if (armEventWait() && startReading()) {
         for (;;) {
             HANDLE handles[3] = {c.closeEvent, readOverlapped.hEvent, waitOverlapped.hEvent};
@@ -163,25 +178,33 @@ DWORD WINAPI ReadThreadProc(LPVOID parameter) {
             if (which == WAIT_OBJECT_0)
                 break;
             if (which == WAIT_OBJECT_0 + 2) {
+                waitPending = false;
                 if (!HandleLineEvent(c, mask, &waitOverlapped) || !armEventWait())
                     break;
                 continue;
             }
             if (which == WAIT_OBJECT_0 + 1) {
+                readPending = false;
                 DWORD got = 0;
                 if (!GetOverlappedResult(c.commHandle, &readOverlapped, &got, FALSE)) {
                     if (GetLastError() != ERROR_INVALID_HANDLE)
-                        PostMessageA(c.notifyWindow, MSG_REQUEST_HANGUP, 0, 0);
+                        PostHangup(c);
                     break;
                 }
                 if (!Deliver(c, buffer, got) || !startReading())
                     break;
                 continue;
             }
-            PostMessageA(c.notifyWindow, MSG_REQUEST_HANGUP, 0, 0);
+            PostHangup(c);
             break;
         }
     }
+    // The read fills `buffer` and both operations use OVERLAPPEDs on this stack: they must
+    // have ended before this function returns.
+    if (readPending)
+        CancelAndWait(c.commHandle, &readOverlapped);
+    if (waitPending)
+        CancelAndWait(c.commHandle, &waitOverlapped);
     PurgeComm(c.commHandle, PURGE_RXABORT | PURGE_RXCLEAR);
     if (readOverlapped.hEvent != nullptr)
         CloseHandle(readOverlapped.hEvent);
@@ -190,9 +213,10 @@ DWORD WINAPI ReadThreadProc(LPVOID parameter) {
     return 0;
 }
 
-// Writer procedure W.
-bool WriteBlock(const WriteThreadContext& c, OVERLAPPED* overlapped, const BYTE* block,
-                DWORD count) {
+// Writes one block whole. False when the writer must end (closing, or the line is gone).
+// A write still pending when the port closes is cancelled and waited for before this
+// returns, so the caller may release the block.
+bool WriteBlock(const ThreadContext& c, OVERLAPPED* overlapped, const BYTE* block, DWORD count) {
     DWORD remaining = count;
     DWORD offset = 0;
     while (remaining > 0) {
@@ -202,20 +226,21 @@ bool WriteBlock(const WriteThreadContext& c, OVERLAPPED* overlapped, const BYTE*
             if (error == ERROR_INVALID_HANDLE)
                 return false;
             if (error != ERROR_IO_PENDING) {
-                PostMessageA(c.notifyWindow, MSG_REQUEST_HANGUP, 0, 0);
+                PostHangup(c);
                 return false;
             }
             HANDLE handles[2] = {c.closeEvent, overlapped->hEvent};
             const DWORD which = WaitForMultipleObjects(2, handles, FALSE, INFINITE);
-            if (which == WAIT_OBJECT_0)
-                return false;
             if (which != WAIT_OBJECT_0 + 1) {
-                PostMessageA(c.notifyWindow, MSG_REQUEST_HANGUP, 0, 0);
+                CancelAndWait(c.commHandle, overlapped);
+                if (which != WAIT_OBJECT_0)
+                    PostHangup(c);
                 return false;
             }
             if (!GetOverlappedResult(c.commHandle, overlapped, &written, TRUE)) {
-                if (GetLastError() != ERROR_INVALID_HANDLE)
-                    PostMessageA(c.notifyWindow, MSG_REQUEST_HANGUP, 0, 0);
+                if (GetLastError() != ERROR_INVALID_HANDLE &&
+                    GetLastError() != ERROR_OPERATION_ABORTED)
+                    PostHangup(c);
                 return false;
             }
         }
@@ -223,6 +248,12 @@ bool WriteBlock(const WriteThreadContext& c, OVERLAPPED* overlapped, const BYTE*
         offset += written;
     }
     return true;
+}
+
+void ReleaseBlocks() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, WriteBlockMessage, WriteBlockMessage, PM_REMOVE))
+        LocalFree(reinterpret_cast<HLOCAL>(msg.lParam));
 }
 
 DWORD WINAPI WriteThreadProc(LPVOID parameter) {
@@ -233,52 +264,49 @@ DWORD WINAPI WriteThreadProc(LPVOID parameter) {
     SetEvent(c.queueReady);
     OVERLAPPED overlapped{};
     overlapped.hEvent = CreateEventA(nullptr, TRUE, TRUE, nullptr);
-    if (overlapped.hEvent == nullptr) {
-        PostMessageA(c.notifyWindow, MSG_REQUEST_HANGUP, 0, 0);
+    if (Closing(c.closeEvent)) {
+        // An open that failed after starting this thread: nothing to report.
+    } else if (overlapped.hEvent == nullptr) {
+        PostHangup(c);
     } else {
         bool wroteSinceIdle = true;
-        for (;;) {
-            if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-                c.owner->StoreSendDataEmpty(true);
-                if (wroteSinceIdle && !PostMessageA(c.notifyWindow, MSG_SEND_EMPTY, 0, 0)) {
-                    PostMessageA(c.notifyWindow, MSG_REQUEST_HANGUP, 0, 0);
+        while (!Closing(c.closeEvent)) {
+            bool idle = false;
+            {
+                // WriteData marks the flag and posts under this lock, so "empty" is never
+                // stored between its post and its mark.
+                std::lock_guard lock(*c.writeMutex);
+                idle = !PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);
+                if (idle)
+                    c.owner->StoreSendDataEmpty(true);
+            }
+            if (idle) {
+                if (wroteSinceIdle && !Post(c, {MSG_SEND_EMPTY, 0, {}}))
                     break;
-                }
                 wroteSinceIdle = false;
                 const DWORD which =
                     MsgWaitForMultipleObjects(1, &c.closeEvent, FALSE, INFINITE, QS_ALLINPUT);
                 if (which == WAIT_OBJECT_0)
                     break;
                 if (which != WAIT_OBJECT_0 + 1) {
-                    PostMessageA(c.notifyWindow, MSG_REQUEST_HANGUP, 0, 0);
+                    PostHangup(c);
                     break;
                 }
                 continue;
             }
-            if (Closing(c.closeEvent)) {
-                if (msg.message == MSG_RECEIVE_DATA)
-                    LocalFree(reinterpret_cast<HLOCAL>(msg.lParam));
-                break;
-            }
-            if (msg.hwnd != nullptr) {
-                TranslateMessage(&msg);
-                DispatchMessageA(&msg);
-                continue;
-            }
-            if (msg.message != MSG_RECEIVE_DATA)
+            if (msg.message != WriteBlockMessage)
                 continue;
             auto* block = reinterpret_cast<HLOCAL>(msg.lParam);
             const bool ok = WriteBlock(c, &overlapped, static_cast<const BYTE*>(block),
                                        static_cast<DWORD>(msg.wParam));
-            LocalFree(block);
+            LocalFree(block); // no write uses it any more, finished or cancelled
             if (!ok)
                 break;
             wroteSinceIdle = true;
         }
     }
     // Blocks still queued are released unwritten.
-    while (PeekMessageA(&msg, nullptr, MSG_RECEIVE_DATA, MSG_RECEIVE_DATA, PM_REMOVE))
-        LocalFree(reinterpret_cast<HLOCAL>(msg.lParam));
+    ReleaseBlocks();
     PurgeComm(c.commHandle, PURGE_TXABORT | PURGE_TXCLEAR);
     c.owner->StoreSendDataEmpty(true);
     if (overlapped.hEvent != nullptr)
@@ -288,19 +316,13 @@ DWORD WINAPI WriteThreadProc(LPVOID parameter) {
 
 LRESULT CALLBACK NotifyWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* owner = reinterpret_cast<TComm*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (owner == nullptr || message < MSG_RECEIVE_DATA || message > MSG_SEND_EMPTY)
+    if (owner == nullptr || (message != WakeMessage && message != WM_TIMER))
         return DefWindowProcA(window, message, wParam, lParam);
-    TCommNotification n;
-    if (message == MSG_RECEIVE_DATA) {
-        auto* block = reinterpret_cast<HLOCAL>(lParam);
-        const auto count = static_cast<std::uint16_t>(wParam & 0xFFFF);
-        n = TCommNotification::Received(static_cast<const std::uint8_t*>(block), count);
-        LocalFree(block); // released whether or not a handler is assigned
-    } else {
-        n.message = message;
-        n.value = static_cast<std::uint32_t>(lParam);
-    }
-    owner->RaiseNotification(n);
+    if (message == WM_TIMER)
+        KillTimer(window, DispatchTimer);
+    // One event per turn: when more wait, the component signals again and the next turn
+    // comes after the input and painting that arrived meanwhile.
+    owner->DispatchNotifications(1);
     return 0;
 }
 
@@ -310,9 +332,13 @@ struct TCommBackend::State {
     HANDLE commHandle = nullptr;
     HANDLE closeEvent = nullptr;
     HWND notifyWindow = nullptr;
+    DWORD windowThreadId = 0;
     HANDLE readThread = nullptr;
     HANDLE writeThread = nullptr;
     DWORD writeThreadId = 0;
+    std::mutex writeMutex;
+    std::atomic<bool> wakePending{false}; // a wake-up message or timer is on its way
+    std::atomic<bool> wakeLost{false};
 };
 
 TCommBackend::TCommBackend(TComm& owner_) : owner(owner_), state(std::make_unique<State>()) {
@@ -323,6 +349,7 @@ TCommBackend::TCommBackend(TComm& owner_) : owner(owner_), state(std::make_uniqu
     RegisterClassA(&windowClass); // fails harmlessly when already registered
     state->notifyWindow = CreateWindowExA(0, WindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                           GetModuleHandleA(nullptr), nullptr);
+    state->windowThreadId = GetCurrentThreadId();
     if (state->notifyWindow != nullptr)
         SetWindowLongPtrA(state->notifyWindow, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&owner));
 }
@@ -340,110 +367,144 @@ bool TCommBackend::IsOpen() const {
 int TCommBackend::NotificationDescriptor() const {
     return -1;
 }
-void TCommBackend::SignalNotification() {}
-void TCommBackend::AcknowledgeNotification() {}
+
+void TCommBackend::SignalNotification() {
+    // One wake-up in flight at a time, as a readable descriptor is on POSIX: another would
+    // raise two events back to back.
+    if (state->wakePending.exchange(true))
+        return;
+    HWND window = state->notifyWindow;
+    if (GetCurrentThreadId() == state->windowThreadId) {
+        // The owner's own thread, after an event with more waiting. Posted messages come
+        // before input and painting, so while either is waiting the next turn is a timer,
+        // which comes after them.
+        if (HIWORD(GetQueueStatus(QS_INPUT | QS_PAINT)) != 0 ||
+            !PostMessageA(window, WakeMessage, 0, 0))
+            SetTimer(window, DispatchTimer, USER_TIMER_MINIMUM, nullptr);
+        return;
+    }
+    if (PostMessageA(window, WakeMessage, 0, 0))
+        return;
+    // The owner's message queue refused the wake-up (full, or the window is gone): what
+    // waits would never be raised. The port reports a hang-up, its threads stop, and this
+    // thread keeps offering the wake-up until the owner takes it or closes the port.
+    if (state->wakeLost.exchange(true))
+        return;
+    owner.PostNotification({MSG_REQUEST_HANGUP, 0, {}});
+    while (!PostMessageA(window, WakeMessage, 0, 0))
+        if (WaitForSingleObject(state->closeEvent, WakeRetryMs) != WAIT_TIMEOUT)
+            return;
+}
+
+void TCommBackend::AcknowledgeNotification() {
+    state->wakePending.store(false);
+}
 
 namespace {
+// Lets a thread end (it may never have run) and waits for it: both threads end on the
+// close event, so no thread is ever killed.
 void StopThread(HANDLE& thread) {
     if (thread == nullptr)
         return;
-    if (WaitForSingleObject(thread, CloseWaitMs) == WAIT_TIMEOUT)
-        TerminateThread(thread, 1);
+    ResumeThread(thread);
+    WaitForSingleObject(thread, INFINITE);
     CloseHandle(thread);
     thread = nullptr;
 }
 } // namespace
 
 void TCommBackend::Open() {
+    if (state->notifyWindow == nullptr)
+        throw ECommsError("Unable to create window");
     HANDLE handle =
-        CreateFileA(owner.CommName().c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED, nullptr);
+        CreateFileA(Win32PortPath(owner.CommName()).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         throw ECommsError("Error opening serial port");
-    if (GetFileType(handle) != FILE_TYPE_CHAR) {
-        CloseHandle(handle);
-        throw ECommsError("File handle is not a comm handle ");
-    }
-    if (!SetupComm(handle, 4096, 4096)) {
-        CloseHandle(handle);
-        throw ECommsError("Cannot setup comm buffer");
-    }
     state->commHandle = handle;
+    // A wake-up the last port could not deliver is not waited for any more.
+    if (state->wakeLost.exchange(false))
+        state->wakePending.store(false);
+    // From here every failure goes through Close(), which releases whatever was created.
+    auto fail = [this](const char* message) {
+        Close();
+        throw ECommsError(message);
+    };
+    if (GetFileType(handle) != FILE_TYPE_CHAR)
+        fail("File handle is not a comm handle ");
+    if (!SetupComm(handle, 4096, 4096))
+        fail("Cannot setup comm buffer");
     PurgeComm(handle, PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR);
     ApplyCommTimeouts();
     ApplyCommState();
     state->closeEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    if (state->closeEvent == nullptr) {
-        CloseHandle(handle);
-        state->commHandle = nullptr;
-        throw ECommsError("Unable to create event");
+    HANDLE queueReady = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    if (state->closeEvent == nullptr || queueReady == nullptr) {
+        if (queueReady != nullptr)
+            CloseHandle(queueReady);
+        fail("Unable to create event");
     }
-    auto* readContext = new ReadThreadContext{handle, state->closeEvent, state->notifyWindow};
+    const ThreadContext context{&owner, handle, state->closeEvent, &state->wakeLost};
+    auto* readContext = new ThreadContext(context);
     state->readThread =
         CreateThread(nullptr, 0, ReadThreadProc, readContext, CREATE_SUSPENDED, nullptr);
     if (state->readThread == nullptr) {
         delete readContext;
-        CloseHandle(state->closeEvent);
-        CloseHandle(handle);
-        state->closeEvent = nullptr;
-        state->commHandle = nullptr;
-        throw ECommsError("Unable to create read thread");
+        CloseHandle(queueReady);
+        fail("Unable to create read thread");
     }
     SetThreadPriority(state->readThread, THREAD_PRIORITY_HIGHEST);
-    HANDLE queueReady = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    auto* writeContext =
-        new WriteThreadContext{handle, state->closeEvent, state->notifyWindow, &owner, queueReady};
+    auto* writeContext = new WriteThreadContext{context, &state->writeMutex, queueReady};
     state->writeThread = CreateThread(nullptr, 0, WriteThreadProc, writeContext, CREATE_SUSPENDED,
                                       &state->writeThreadId);
-    if (state->writeThread == nullptr || queueReady == nullptr) {
+    if (state->writeThread == nullptr) {
         delete writeContext;
-        SetEvent(state->closeEvent);
-        ResumeThread(state->readThread);
-        StopThread(state->readThread);
-        if (queueReady != nullptr)
-            CloseHandle(queueReady);
-        CloseHandle(state->closeEvent);
-        CloseHandle(handle);
-        state->closeEvent = nullptr;
-        state->commHandle = nullptr;
-        throw ECommsError("Unable to create write thread");
+        CloseHandle(queueReady);
+        fail("Unable to create write thread");
     }
     SetThreadPriority(state->writeThread, THREAD_PRIORITY_ABOVE_NORMAL);
     ResumeThread(state->readThread);
     ResumeThread(state->writeThread);
     // The first WriteData may follow at once: wait until the writer can take messages.
-    WaitForSingleObject(queueReady, CloseWaitMs);
+    WaitForSingleObject(queueReady, OpenWaitMs);
     CloseHandle(queueReady);
 }
 
 void TCommBackend::Close() {
     if (state->commHandle == nullptr)
         return;
-    SetEvent(state->closeEvent);
-    PurgeComm(state->commHandle, PURGE_RXABORT | PURGE_RXCLEAR);
+    if (state->closeEvent != nullptr)
+        SetEvent(state->closeEvent);
     StopThread(state->readThread);
-    PurgeComm(state->commHandle, PURGE_TXABORT | PURGE_TXCLEAR);
-    owner.StoreSendDataEmpty(true);
     StopThread(state->writeThread);
-    CloseHandle(state->closeEvent);
+    PurgeComm(state->commHandle, PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR);
+    owner.StoreSendDataEmpty(true);
+    if (state->closeEvent != nullptr)
+        CloseHandle(state->closeEvent);
     CloseHandle(state->commHandle);
     state->closeEvent = nullptr;
     state->commHandle = nullptr;
+    state->writeThreadId = 0;
 }
 
 bool TCommBackend::Write(const void* buffer, std::uint16_t length) {
-    if (state->writeThread == nullptr)
+    if (state->writeThread == nullptr || state->wakeLost.load())
         return false;
     HLOCAL block = LocalAlloc(LMEM_ZEROINIT, length + 1u);
     if (block == nullptr)
         return false;
     std::memcpy(block, buffer, length);
-    if (!PostThreadMessageA(state->writeThreadId, MSG_RECEIVE_DATA, length,
+    // "Not empty" is stored before the block is handed over, under the lock the writer
+    // holds while it checks for work and stores "empty".
+    std::lock_guard lock(state->writeMutex);
+    const bool wasEmpty = owner.SendDataEmpty();
+    owner.StoreSendDataEmpty(false);
+    if (!PostThreadMessageA(state->writeThreadId, WriteBlockMessage, length,
                             reinterpret_cast<LPARAM>(block))) {
+        owner.StoreSendDataEmpty(wasEmpty);
         LocalFree(block); // the hand-over failed: nobody else will release it
         return false;
     }
-    owner.StoreSendDataEmpty(false);
     return true;
 }
 
