@@ -63,8 +63,9 @@ test-asan: deps
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest -j $(JOBS) --output-on-failure --timeout 600
 
-# Every test of the toolkit-free build under ThreadSanitizer: the serial threads, the
-# simulator and everything that drives them (the window is left out of this build).
+# Every test of the build without the window under ThreadSanitizer: the serial threads, the
+# simulator, the link library (Qt Core's event loop driving the serial component) and
+# everything that drives them.
 test-tsan: deps
 	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DTALMIRE_SANITIZE=thread -DTALMIRE_BUILD_UI=OFF
 	cmake --build build-tsan -j $(JOBS)

@@ -125,26 +125,28 @@ TEST_F(ListInput, LeavingAListReportsNoChangeAndKeepsItsText) {
 TEST_F(ListInput, LeavingTheHandledListsSendsNothingPickingAndTypingSendOnce) {
     OpenPort();
     for (const auto& [how, way] : LeaveWays) {
-        form->Edit14->setText("005");
-        form->Edit6->setText("1000");
-        form->ComboBox7->SetItemIndex(1);
-        form->ComboBox41->ShowText("0");
-        form->ComboBox30->ShowText("0");
-        form->Label19->setText("40001:");
-        for (TComboBox* list : {form->ComboBox41, form->ComboBox30, form->ComboBox17}) {
+        form->systemPage->Edit14->setText("005");
+        form->systemPage->Edit6->setText("1000");
+        form->systemPage->ComboBox7->SetItemIndex(1);
+        form->modbusPage->ComboBox41->ShowText("0");
+        form->hartPage->ComboBox30->ShowText("0");
+        form->modbusPage->Label19->setText("40001:");
+        for (TComboBox* list : {form->modbusPage->ComboBox41, form->hartPage->ComboBox30,
+                                form->modbusPage->ComboBox17}) {
             ClickInto(list);
             LeaveList(list, how);
         }
         EXPECT_EQ(SentAll(150), "") << way;
-        EXPECT_EQ(form->Edit14->text(), "005") << way;
-        EXPECT_EQ(form->Edit6->text(), "1000") << way;
-        EXPECT_EQ(form->ComboBox7->ItemIndex(), 1) << way;
-        EXPECT_EQ(form->ComboBox41->currentText(), "0") << way;
-        EXPECT_EQ(form->Label19->text(), "40001:") << way; // no mirror from "HART address:"
+        EXPECT_EQ(form->systemPage->Edit14->text(), "005") << way;
+        EXPECT_EQ(form->systemPage->Edit6->text(), "1000") << way;
+        EXPECT_EQ(form->systemPage->ComboBox7->ItemIndex(), 1) << way;
+        EXPECT_EQ(form->modbusPage->ComboBox41->currentText(), "0") << way;
+        EXPECT_EQ(form->modbusPage->Label19->text(), "40001:")
+            << way; // no mirror from "HART address:"
     }
 
     // A pick from the drop-down list.
-    TComboBox* instrument = form->ComboBox41;
+    TComboBox* instrument = form->modbusPage->ComboBox41;
     ShowPageOf(instrument);
     instrument->showPopup();
     QAbstractItemView* view = instrument->view();
@@ -198,7 +200,7 @@ TEST_F(ListInput, WheelOverAnUnfocusedListScrollsThePage) {
 // With the focus, the wheel steps like the arrow keys: one handler run per step.
 TEST_F(ListInput, WheelOverTheFocusedListIsAPick) {
     OpenPort();
-    TComboBox* instrument = form->ComboBox41;
+    TComboBox* instrument = form->modbusPage->ComboBox41;
     instrument->SetItemIndex(2);
     ClickInto(instrument);
     WheelDown(instrument);

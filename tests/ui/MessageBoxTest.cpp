@@ -80,9 +80,9 @@ TEST(MessageBoxes, LostLineThenTimeoutOpenOneAfterTheOther) {
     form.show();
     form.SPREALCOM->ShowText(QString::fromStdString(line.path));
     QTest::mouseClick(form.Button1, Qt::LeftButton);
-    ASSERT_TRUE(form.PortIsOpen);
-    QTest::mouseClick(form.Button23, Qt::LeftButton);
-    ASSERT_TRUE(form.Timer3->Enabled());
+    ASSERT_TRUE(form.link.PortIsOpen);
+    QTest::mouseClick(form.systemPage->Button23, Qt::LeftButton);
+    ASSERT_TRUE(form.link.Timer3->Enabled());
     BoxUser user(3400);
     line.CloseMaster();
     QElapsedTimer clock;

@@ -3,6 +3,7 @@
 // A real window on a pseudo-terminal: the test types the pty's path into the port field,
 // presses "open", and plays the module on the other end. Message boxes are captured.
 
+#include "tests/EventWait.h"
 #include "tests/serial/PtyPair.h"
 #include "ui/Messages.h"
 #include "ui/TForm1.h"
@@ -37,20 +38,12 @@ protected:
     void OpenPort() {
         form->SPREALCOM->ShowText(QString::fromStdString(pty.path));
         QTest::mouseClick(form->Button1, Qt::LeftButton);
-        ASSERT_TRUE(form->PortIsOpen)
+        ASSERT_TRUE(form->link.PortIsOpen)
             << (messages.empty() ? "" : messages.back().text.toStdString());
     }
     // Processes events until `done` holds or `ms` pass.
     static bool WaitFor(const std::function<bool()>& done, int ms = 3000) {
-        QElapsedTimer timer;
-        timer.start();
-        while (!done()) {
-            if (timer.elapsed() > ms)
-                return false;
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-            QTest::qWait(5);
-        }
-        return true;
+        return WaitForEvents(done, ms);
     }
     static void Pump(int ms) {
         QElapsedTimer timer;
