@@ -1,5 +1,8 @@
 #include "exchange/FloatText.h"
 
+#include "exchange/Utf8Text.h"
+
+#include <bit>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -59,4 +62,14 @@ std::string GeneralFloatText(long double value, std::string_view decimalSeparato
     }
     text += std::to_string(std::abs(exponent));
     return text;
+}
+
+std::string BigEndianFloatText(std::span<const std::uint8_t, 4> bytes,
+                               std::string_view decimalSeparator, std::size_t maxCharacters) {
+    const std::uint32_t bits = static_cast<std::uint32_t>(bytes[0]) << 24U |
+                               static_cast<std::uint32_t>(bytes[1]) << 16U |
+                               static_cast<std::uint32_t>(bytes[2]) << 8U | bytes[3];
+    const float value = std::bit_cast<float>(bits);
+    return std::string(FirstCharacters(
+        GeneralFloatText(static_cast<long double>(value), decimalSeparator), maxCharacters));
 }

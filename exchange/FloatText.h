@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -10,3 +13,8 @@
 // sign bit is set. `decimalSeparator` is the locale's, as UTF-8 text: in some locales it is
 // not a Latin-1 character (U+066B in Arabic and Persian).
 std::string GeneralFloatText(long double value, std::string_view decimalSeparator = ".");
+
+// The single-precision float held in four bytes, most significant first, in general format
+// (as above) and cut to its first `maxCharacters` characters.
+std::string BigEndianFloatText(std::span<const std::uint8_t, 4> bytes,
+                               std::string_view decimalSeparator, std::size_t maxCharacters);

@@ -1,11 +1,9 @@
 #include "hart/HartReplies.h"
 
 #include "exchange/FloatText.h"
-#include "exchange/Utf8Text.h"
 #include "hart/HartUnits.h"
 
 #include <algorithm>
-#include <bit>
 
 namespace {
 
@@ -97,10 +95,5 @@ std::string HartValueText(std::span<const std::uint8_t, 4> bytes,
     if (bytes[0] == 0x7F) {
         return "00000000";
     }
-    const std::uint32_t bits = static_cast<std::uint32_t>(bytes[0]) << 24U |
-                               static_cast<std::uint32_t>(bytes[1]) << 16U |
-                               static_cast<std::uint32_t>(bytes[2]) << 8U | bytes[3];
-    const float value = std::bit_cast<float>(bits);
-    return std::string(FirstCharacters(
-        GeneralFloatText(static_cast<long double>(value), decimalSeparator), ValueTextLength));
+    return BigEndianFloatText(bytes, decimalSeparator, ValueTextLength);
 }

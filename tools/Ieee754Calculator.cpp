@@ -5,7 +5,7 @@
 #include "exchange/Utf8Text.h"
 
 #include <algorithm>
-#include <bit>
+#include <span>
 
 namespace {
 
@@ -52,11 +52,8 @@ Ieee754Result CalculateIeee754(std::string_view typed, std::string_view decimalS
         return result;
     }
 
-    const std::uint32_t bits = static_cast<std::uint32_t>(result.bytes[0]) << 24U |
-                               static_cast<std::uint32_t>(result.bytes[1]) << 16U |
-                               static_cast<std::uint32_t>(result.bytes[2]) << 8U | result.bytes[3];
-    const float value = std::bit_cast<float>(bits);
-    result.text = std::string(FirstCharacters(
-        GeneralFloatText(static_cast<long double>(value), decimalSeparator), Ieee754TextLength));
+    result.text =
+        BigEndianFloatText(std::span<const std::uint8_t>(result.bytes).first<ValueBytes>(),
+                           decimalSeparator, Ieee754TextLength);
     return result;
 }
