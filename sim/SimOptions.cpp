@@ -1,0 +1,142 @@
+#include "sim/SimOptions.h"
+
+#include "sim/TalmireModule.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+std::string SimUsage() {
+    return "usage: talmire-sim [options]\n"
+           "A TALMIRE module with a HART instrument behind it, on a pseudo-terminal.\n"
+           "  --link PATH       publish the tool's end of the line as PATH\n"
+           "                    (default /tmp/ttyTALMIRE)\n"
+           "  --device PATH     serve a real serial port instead of a pseudo-terminal\n"
+           "  --exit-on-hangup  exit when the device hangs up (adapter unplugged) instead\n"
+           "                    of waiting for it to come back\n"
+           "  --side rs232|rs485  the module side the tool is wired to (default rs485)\n"
+           "  --baud N          the speed of that side: 1200 2400 4800 9600 19200, and on\n"
+           "                    RS485 38400 57600 (default 9600); bytes sent at another\n"
+           "                    speed or parity get no answer\n"
+           "  --parity none|odd|even  the parity of that side (default none; on a\n"
+           "                    pseudo-terminal none and even cannot be told apart)\n"
+           "  --hart-address A  polling address 0-15 of the first HART instrument (the\n"
+           "                    others follow it: A+1, A+2 ...; default 0)\n"
+           "  --instruments 1|4|8  instruments behind the module, each with its own\n"
+           "                    channel settings, device id and values (default 1)\n"
+           "  --modbus-slave S  the module's MODBUS slave address 1-247 (default 1)\n"
+           "  --state FILE      start from the configuration saved in FILE (when it\n"
+           "                    exists; the options above override it) and save the whole\n"
+           "                    configuration there after every change, one setting frame\n"
+           "                    a line\n"
+           "  --gap-ms N        pause N ms in the middle of every reply (splits replies\n"
+           "                    into two chunks when N is above 100)\n"
+           "  --fixed-values    instrument values that do not change over time\n"
+           "  --verbose         log every frame and reply on stderr\n"
+           "  --version         the version\n"
+           "  --help            this text\n";
+}
+
+bool ParseSimOptions(int argc, char** argv, SimOptions& options, bool& help) {
+    help = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        auto value = [&](std::string& out) {
+            if (i + 1 >= argc) {
+                std::fprintf(stderr, "talmire-sim: %s needs a value\n", arg.c_str());
+                return false;
+            }
+            out = argv[++i];
+            return true;
+        };
+        std::string text;
+        auto number = [&](long low, long high, int& out) {
+            if (!value(text))
+                return false;
+            char* end = nullptr;
+            const long n = std::strtol(text.c_str(), &end, 10);
+            if (end == text.c_str() || *end != '\0' || n < low || n > high) {
+                std::fprintf(stderr, "talmire-sim: %s takes %ld to %ld\n", arg.c_str(), low, high);
+                return false;
+            }
+            out = static_cast<int>(n);
+            return true;
+        };
+        auto choice = [&](std::initializer_list<const char*> names, std::optional<int>& out) {
+            if (!value(text))
+                return false;
+            int index = 0;
+            for (const char* name : names) {
+                if (text == name) {
+                    out = index;
+                    return true;
+                }
+                ++index;
+            }
+            std::string all;
+            for (const char* name : names)
+                all += std::string(all.empty() ? "" : " or ") + name;
+            std::fprintf(stderr, "talmire-sim: %s takes %s\n", arg.c_str(), all.c_str());
+            return false;
+        };
+        if (arg == "--help" || arg == "-h") {
+            help = true;
+        } else if (arg == "--link") {
+            if (!value(options.link))
+                return false;
+        } else if (arg == "--device") {
+            if (!value(options.device))
+                return false;
+        } else if (arg == "--gap-ms") {
+            if (!number(0, 60000, options.gapMs))
+                return false;
+        } else if (arg == "--baud") {
+            int baud = 0;
+            if (!number(1200, 57600, baud))
+                return false;
+            int index = 0;
+            while (index < 7 &&
+                   TalmireModule::BaudForIndex(index) != static_cast<std::uint32_t>(baud))
+                ++index;
+            if (index == 7) {
+                std::fprintf(stderr, "talmire-sim: --baud takes 1200 2400 4800 9600 19200 "
+                                     "38400 or 57600\n");
+                return false;
+            }
+            options.baudIndex = index;
+        } else if (arg == "--parity") {
+            if (!choice({"none", "odd", "even"}, options.parityIndex))
+                return false;
+        } else if (arg == "--hart-address") {
+            if (!number(0, 15, options.hartAddress.emplace()))
+                return false;
+        } else if (arg == "--instruments") {
+            if (!choice({"1", "4", "8"}, options.instrumentCountIndex))
+                return false;
+        } else if (arg == "--modbus-slave") {
+            if (!number(1, 247, options.modbusSlave.emplace()))
+                return false;
+        } else if (arg == "--state") {
+            if (!value(options.statePath))
+                return false;
+        } else if (arg == "--side") {
+            std::optional<int> side;
+            if (!choice({"rs232", "rs485"}, side))
+                return false;
+            options.rs485Side = *side == 1;
+        } else if (arg == "--exit-on-hangup") {
+            options.exitOnHangup = true;
+        } else if (arg == "--fixed-values") {
+            options.fixedValues = true;
+        } else if (arg == "--verbose") {
+            options.verbose = true;
+        } else if (arg == "--version") {
+            options.version = true;
+        } else {
+            std::fprintf(stderr, "talmire-sim: unknown option %s\n%s", arg.c_str(),
+                         SimUsage().c_str());
+            return false;
+        }
+    }
+    return true;
+}
