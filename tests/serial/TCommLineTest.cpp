@@ -4,8 +4,8 @@
 
 #include "serial/TComm.h"
 #include "serial/posix/PosixLine.h"
-#include "serial/posix/ReceiveFilter.h"
 #include "tests/serial/CommOwner.h"
+#include "tests/serial/HexBytes.h"
 #include "tests/serial/PtyPair.h"
 
 #include <gtest/gtest.h>
@@ -17,7 +17,6 @@
 #include <functional>
 #include <mutex>
 #include <poll.h>
-#include <sstream>
 #include <string>
 #include <sys/eventfd.h>
 #include <sys/ioctl.h>
@@ -27,75 +26,6 @@
 using namespace std::chrono_literals;
 
 namespace {
-
-using Bytes = std::vector<std::uint8_t>;
-
-std::string Hex(const Bytes& bytes) {
-    std::ostringstream out;
-    out << std::hex;
-    for (const std::uint8_t b : bytes)
-        out << static_cast<int>(b) << ' ';
-    return out.str();
-}
-
-TEST(ReceiveFilter, UndoesMarksReplacesAndDropsWhereverReadsSplitTheBytes) {
-    ReceiveFilter::Mode keep;
-    keep.marked = true;
-    ReceiveFilter::Mode replace = keep;
-    replace.replace = true;
-    replace.replacement = '?';
-    ReceiveFilter::Mode dropNul;
-    dropNul.dropNul = true;
-    ReceiveFilter::Mode keepDrop = keep;
-    keepDrop.dropNul = true;
-    ReceiveFilter::Mode replaceNulDrop = keepDrop;
-    replaceNulDrop.replace = true;
-    replaceNulDrop.replacement = 0;
-    struct Case {
-        const char* label;
-        ReceiveFilter::Mode mode;
-        Bytes in, out;
-    };
-    const Case cases[] = {
-        {"nothing to do", {}, {0xFF, 0x00, 0x41, 0x00, 0xFF}, {0xFF, 0x00, 0x41, 0x00, 0xFF}},
-        {"received 0xFF", keep, {0x41, 0xFF, 0xFF, 0x42}, {0x41, 0xFF, 0x42}},
-        {"bad byte kept", keep, {0x31, 0xFF, 0x00, 0x41, 0x32}, {0x31, 0x41, 0x32}},
-        {"bad 0xFF kept", keep, {0xFF, 0x00, 0xFF, 0x07}, {0xFF, 0x07}},
-        {"bad byte replaced", replace, {0x31, 0xFF, 0x00, 0x41, 0x32}, {0x31, '?', 0x32}},
-        {"0xFF runs", replace, {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x05}, {0xFF, 0xFF, '?'}},
-        {"bad NUL replaced", replace, {0xFF, 0x00, 0x00, 0x00}, {'?', 0x00}},
-        {"NULs dropped", dropNul, {0x00, 0x01, 0x00, 0x00, 0x02, 0xFF, 0x00}, {0x01, 0x02, 0xFF}},
-        {"bad NUL dropped", keepDrop, {0xFF, 0x00, 0x00, 0x00, 0x41}, {0x41}},
-        {"replacement NUL kept", replaceNulDrop, {0x00, 0xFF, 0x00, 0x41, 0x00}, {0x00}},
-        {"stray 0xFF", keep, {0x41, 0xFF, 0x42, 0x43}, {0x41, 0x42, 0x43}},
-        {"mark left open", keep, {0x41, 0xFF, 0x00}, {0x41}},
-    };
-    for (const Case& c : cases) {
-        // Every split into two reads, and one byte per read, give the same bytes.
-        const ReceiveFilter::Mode mode = ReceiveFilter::Unpack(ReceiveFilter::Pack(c.mode));
-        ASSERT_EQ(mode, c.mode) << c.label;
-        for (std::size_t split = 0; split <= c.in.size() + 1; ++split) {
-            ReceiveFilter filter;
-            filter.SetMode(mode);
-            Bytes buffer = c.in;
-            Bytes out;
-            auto apply = [&](std::size_t from, std::size_t to) {
-                const std::size_t kept = filter.Apply(buffer.data() + from, to - from);
-                ASSERT_LE(kept, to - from);
-                out.insert(out.end(), buffer.begin() + static_cast<std::ptrdiff_t>(from),
-                           buffer.begin() + static_cast<std::ptrdiff_t>(from + kept));
-            };
-            if (split <= c.in.size()) {
-                apply(0, split);
-                apply(split, c.in.size());
-            } else {
-                for (std::size_t i = 0; i < c.in.size(); ++i)
-                    apply(i, i + 1);
-            }
-            EXPECT_EQ(out, c.out) << c.label << ", split at " << split << ": " << Hex(out);
-        }
-    }
-}
 
 // The driver's interrupt counters and modem lines, played by the test. The modem-line wait
 // blocks in poll() on an event descriptor, so it is interrupted by a signal as the kernel's
