@@ -2,6 +2,7 @@
 // update names a control with an index or text of bounded size, and a conversion error
 // always stops the decode with the standard message.
 #include "config/ConfigReplies.h"
+#include "fuzz/FuzzInput.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -24,7 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The first byte picks the instrument type the window shows before the decode.
     const int type = static_cast<int>(data[0] % 18) - 1;
     // A copy of exactly the chunk, so any read past it is caught.
-    const std::string chunk(reinterpret_cast<const char*>(data + 1), size - 1);
+    const ExactCopy copy(data + 1, size - 1);
+    const std::string_view chunk = copy.Text();
     Check(DecodeCommunicationReply(chunk), chunk);
     Check(DecodeSystemParameterReply(chunk), chunk);
     Check(DecodeModbusParameterReply(chunk, type), chunk);

@@ -1,5 +1,6 @@
 // The instrument's replies on any received bytes: found replies lie inside the chunk, and
 // the value texts keep their bounded width.
+#include "fuzz/FuzzInput.h"
 #include "hart/HartReplies.h"
 
 #include <cstdint>
@@ -7,8 +8,8 @@
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::vector<std::uint8_t> chunk(data, data + size);
-    const std::span<const std::uint8_t> bytes(chunk);
+    const ExactCopy chunk(data, size);
+    const std::span<const std::uint8_t> bytes = chunk.Bytes();
     if (const auto at = FindHartReply(bytes, 0x06); at && *at + 5 > size)
         std::abort();
     (void)DecodeIdentityReply(bytes);

@@ -1,6 +1,7 @@
 // Typed hex bytes: never reads past the text, never returns more pairs than asked, and what
 // it accepts prints back as the same pairs.
 #include "exchange/HexText.h"
+#include "fuzz/FuzzInput.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -11,7 +12,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     const std::size_t maxPairs = data[0] % 20;
-    const std::string text(reinterpret_cast<const char*>(data + 1), size - 1);
+    const ExactCopy copy(data + 1, size - 1);
+    const std::string_view text = copy.Text();
     const HexPairs pairs = ParseHexPairs(text, maxPairs);
     if (pairs.bytes.size() > maxPairs) {
         std::abort();
@@ -24,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const std::string dump = HexDump(pairs.bytes);
     for (std::size_t k = 0; k < pairs.bytes.size(); ++k) {
-        if (dump.compare(3 * k, 2, text, 3 * k, 2) != 0) {
+        if (dump.compare(3 * k, 2, text.substr(3 * k, 2)) != 0) {
             std::abort();
         }
     }

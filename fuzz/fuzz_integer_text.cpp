@@ -1,6 +1,7 @@
 // The integer conversion every number field goes through: never crashes, and what it accepts
 // is exactly an optionally signed run of decimal digits whose value fits in 32 bits.
 #include "exchange/IntegerText.h"
+#include "fuzz/FuzzInput.h"
 
 #include <cerrno>
 #include <cstdint>
@@ -8,7 +9,8 @@
 #include <string>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string text(reinterpret_cast<const char*>(data), size);
+    const ExactCopy copy(data, size);
+    const std::string_view text = copy.Text();
     const std::optional<int> value = TryStrToInt(text);
     if (!value) {
         return 0;
@@ -27,7 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     // Compare with the C library's conversion of the same digits.
     errno = 0;
-    const long long reference = std::strtoll(text.c_str(), nullptr, 10);
+    const std::string terminated(text);
+    const long long reference = std::strtoll(terminated.c_str(), nullptr, 10);
     if (errno != 0 || reference != *value) {
         std::abort();
     }

@@ -13,8 +13,16 @@ void PutFloat(std::vector<std::uint8_t>& out, float value) {
 
 } // namespace
 
+std::array<std::uint8_t, 3> HartInstrument::Id() const {
+    return {DeviceId[0], DeviceId[1], static_cast<std::uint8_t>(DeviceId[2] + index)};
+}
+
 HartInstrumentValues HartInstrument::ValuesAt(double seconds) const {
     HartInstrumentValues values;
+    const auto offset = static_cast<float>(index);
+    values.current += offset;
+    for (float& v : values.variables)
+        v += offset;
     if (fixedValues)
         return values;
     const double wobble = std::sin(seconds / 5.0);
@@ -53,7 +61,7 @@ std::optional<std::vector<std::uint8_t>> HartInstrument::Handle(std::span<const 
 
     if (longFrame) {
         if ((address[0] & 0x3F) != (ManufacturerId & 0x3F) || address[1] != DeviceType ||
-            address[2] != DeviceId[0] || address[3] != DeviceId[1] || address[4] != DeviceId[2])
+            address[2] != Id()[0] || address[3] != Id()[1] || address[4] != Id()[2])
             return std::nullopt;
     } else if ((address[0] & 0x3F) != pollAddress || command != 0) {
         return std::nullopt; // a short frame carries only command 0
@@ -63,8 +71,8 @@ std::optional<std::vector<std::uint8_t>> HartInstrument::Handle(std::span<const 
     std::vector<std::uint8_t> body;
     switch (command) {
     case 0:
-        body = {254, ManufacturerId, DeviceType,  RequestPreambles, 5, 1, 8, 0,
-                0,   DeviceId[0],    DeviceId[1], DeviceId[2]};
+        body = {254, ManufacturerId, DeviceType, RequestPreambles, 5, 1, 8, 0,
+                0,   Id()[0],        Id()[1],    Id()[2]};
         break;
     case 3: {
         const HartInstrumentValues v = ValuesAt(seconds);

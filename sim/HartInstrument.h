@@ -1,7 +1,9 @@
 #pragma once
 
-// The HART instrument wired behind the module: answers commands 0, 3 and 6 (and response
-// code 64 for any other command) at its polling address or its long address.
+// A HART instrument wired behind the module: answers commands 0, 3 and 6 (and response
+// code 64 for any other command) at its polling address or its long address. Instrument
+// `index` of several on the bus has its own device id (the last byte plus the index) and
+// its own values (the first instrument's plus the index).
 
 #include <array>
 #include <cstdint>
@@ -22,7 +24,8 @@ public:
     static constexpr std::uint8_t RequestPreambles = 5;
     static constexpr std::array<std::uint8_t, 3> DeviceId{0x12, 0x34, 0x56};
 
-    explicit HartInstrument(bool fixedValues) : fixedValues(fixedValues) {}
+    explicit HartInstrument(bool fixedValues, int index = 0)
+        : fixedValues(fixedValues), index(index) {}
 
     // A whole master frame, preambles included. Nothing when it is not for this instrument,
     // is malformed or fails its checksum.
@@ -33,8 +36,10 @@ public:
     void SetPollAddress(int address) { pollAddress = address; }
     // The values at a given time: fixed, or slowly changing around the fixed ones.
     HartInstrumentValues ValuesAt(double seconds) const;
+    std::array<std::uint8_t, 3> Id() const;
 
 private:
     bool fixedValues;
+    int index;
     int pollAddress = 0;
 };

@@ -1,16 +1,23 @@
 #include "sim/SimLine.h"
 
+#include "sim/ModuleState.h"
+
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
+#include <fstream>
 #include <poll.h>
+#include <sstream>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -62,12 +69,26 @@ std::uint32_t SpeedValue(speed_t speed) {
     }
 }
 
-void MakeRaw(int fd, std::uint32_t baud) {
+// Whether the tool's end of our pseudo-terminal is set to the module's parity (0 none,
+// 1 odd, 2 even). The kernel clears PARENB on pseudo-terminals whatever is asked, so none
+// and even look alike there; odd keeps its PARODD flag, mark and space their CMSPAR flag.
+bool PtyParityMatches(const termios& tio, int parity) {
+    if ((tio.c_cflag & CMSPAR) != 0)
+        return false; // mark or space: never the module's
+    return ((tio.c_cflag & PARODD) != 0) == (parity == 1);
+}
+
+void MakeRaw(int fd, std::uint32_t baud, int parity) {
     termios tio{};
     if (tcgetattr(fd, &tio) != 0)
         return;
     cfmakeraw(&tio);
     tio.c_cflag |= CLOCAL | CREAD;
+    tio.c_cflag &= ~static_cast<tcflag_t>(PARENB | PARODD | CMSPAR);
+    if (parity == 1)
+        tio.c_cflag |= PARENB | PARODD;
+    else if (parity == 2)
+        tio.c_cflag |= PARENB;
     cfsetispeed(&tio, SpeedConstant(baud));
     cfsetospeed(&tio, SpeedConstant(baud));
     tcsetattr(fd, TCSANOW, &tio);
@@ -95,7 +116,23 @@ std::string SimUsage() {
            "  --link PATH       publish the tool's end of the line as PATH\n"
            "                    (default /tmp/ttyTALMIRE)\n"
            "  --device PATH     serve a real serial port instead of a pseudo-terminal\n"
+           "  --exit-on-hangup  exit when the device hangs up (adapter unplugged) instead\n"
+           "                    of waiting for it to come back\n"
            "  --side rs232|rs485  the module side the tool is wired to (default rs485)\n"
+           "  --baud N          the speed of that side: 1200 2400 4800 9600 19200, and on\n"
+           "                    RS485 38400 57600 (default 9600); bytes sent at another\n"
+           "                    speed or parity get no answer\n"
+           "  --parity none|odd|even  the parity of that side (default none; on a\n"
+           "                    pseudo-terminal none and even cannot be told apart)\n"
+           "  --hart-address A  polling address 0-15 of the first HART instrument (the\n"
+           "                    others follow it: A+1, A+2 ...; default 0)\n"
+           "  --instruments 1|4|8  instruments behind the module, each with its own\n"
+           "                    channel settings, device id and values (default 1)\n"
+           "  --modbus-slave S  the module's MODBUS slave address 1-247 (default 1)\n"
+           "  --state FILE      start from the configuration saved in FILE (when it\n"
+           "                    exists; the options above override it) and save the whole\n"
+           "                    configuration there after every change, one setting frame\n"
+           "                    a line\n"
            "  --gap-ms N        pause N ms in the middle of every reply (splits replies\n"
            "                    into two chunks when N is above 100)\n"
            "  --fixed-values    instrument values that do not change over time\n"
@@ -116,6 +153,35 @@ bool ParseSimOptions(int argc, char** argv, SimOptions& options, bool& help) {
             return true;
         };
         std::string text;
+        auto number = [&](long low, long high, int& out) {
+            if (!value(text))
+                return false;
+            char* end = nullptr;
+            const long n = std::strtol(text.c_str(), &end, 10);
+            if (end == text.c_str() || *end != '\0' || n < low || n > high) {
+                std::fprintf(stderr, "talmire-sim: %s takes %ld to %ld\n", arg.c_str(), low, high);
+                return false;
+            }
+            out = static_cast<int>(n);
+            return true;
+        };
+        auto choice = [&](std::initializer_list<const char*> names, std::optional<int>& out) {
+            if (!value(text))
+                return false;
+            int index = 0;
+            for (const char* name : names) {
+                if (text == name) {
+                    out = index;
+                    return true;
+                }
+                ++index;
+            }
+            std::string all;
+            for (const char* name : names)
+                all += std::string(all.empty() ? "" : " or ") + name;
+            std::fprintf(stderr, "talmire-sim: %s takes %s\n", arg.c_str(), all.c_str());
+            return false;
+        };
         if (arg == "--help" || arg == "-h") {
             help = true;
         } else if (arg == "--link") {
@@ -125,23 +191,44 @@ bool ParseSimOptions(int argc, char** argv, SimOptions& options, bool& help) {
             if (!value(options.device))
                 return false;
         } else if (arg == "--gap-ms") {
-            if (!value(text))
+            if (!number(0, 60000, options.gapMs))
                 return false;
-            char* end = nullptr;
-            const long ms = std::strtol(text.c_str(), &end, 10);
-            if (end == text.c_str() || *end != '\0' || ms < 0 || ms > 60000) {
-                std::fprintf(stderr, "talmire-sim: --gap-ms takes 0 to 60000\n");
+        } else if (arg == "--baud") {
+            int baud = 0;
+            if (!number(1200, 57600, baud))
+                return false;
+            int index = 0;
+            while (index < 7 &&
+                   TalmireModule::BaudForIndex(index) != static_cast<std::uint32_t>(baud))
+                ++index;
+            if (index == 7) {
+                std::fprintf(stderr, "talmire-sim: --baud takes 1200 2400 4800 9600 19200 "
+                                     "38400 or 57600\n");
                 return false;
             }
-            options.gapMs = static_cast<int>(ms);
+            options.baudIndex = index;
+        } else if (arg == "--parity") {
+            if (!choice({"none", "odd", "even"}, options.parityIndex))
+                return false;
+        } else if (arg == "--hart-address") {
+            if (!number(0, 15, options.hartAddress.emplace()))
+                return false;
+        } else if (arg == "--instruments") {
+            if (!choice({"1", "4", "8"}, options.instrumentCountIndex))
+                return false;
+        } else if (arg == "--modbus-slave") {
+            if (!number(1, 247, options.modbusSlave.emplace()))
+                return false;
+        } else if (arg == "--state") {
+            if (!value(options.statePath))
+                return false;
         } else if (arg == "--side") {
-            if (!value(text))
+            std::optional<int> side;
+            if (!choice({"rs232", "rs485"}, side))
                 return false;
-            if (text != "rs232" && text != "rs485") {
-                std::fprintf(stderr, "talmire-sim: --side takes rs232 or rs485\n");
-                return false;
-            }
-            options.rs485Side = text == "rs485";
+            options.rs485Side = *side == 1;
+        } else if (arg == "--exit-on-hangup") {
+            options.exitOnHangup = true;
         } else if (arg == "--fixed-values") {
             options.fixedValues = true;
         } else if (arg == "--verbose") {
@@ -166,18 +253,86 @@ SimLine::~SimLine() {
         ::close(fd);
 }
 
-bool SimLine::Open() {
-    lineBaud = module.LineBaud(options.rs485Side);
-    if (!options.device.empty()) {
-        fd = ::open(options.device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-        if (fd < 0) {
-            std::fprintf(stderr, "talmire-sim: cannot open %s: %s\n", options.device.c_str(),
-                         std::strerror(errno));
+int SimLine::LineParity() const {
+    const ModuleSettings& s = module.Settings();
+    return options.rs485Side ? s.rs485[1] : s.rs232[1];
+}
+
+bool SimLine::SetUpModule() {
+    if (!options.statePath.empty()) {
+        std::ifstream file(options.statePath);
+        if (file) {
+            std::stringstream text;
+            text << file.rdbuf();
+            std::string error;
+            if (!LoadModuleState(module, text.str(), error)) {
+                std::fprintf(stderr, "talmire-sim: %s: %s\n", options.statePath.c_str(),
+                             error.c_str());
+                return false;
+            }
+        }
+    }
+    ModuleSettings& s = module.MutableSettings();
+    auto& side = options.rs485Side ? s.rs485 : s.rs232;
+    if (options.baudIndex) {
+        const int highest = options.rs485Side ? 6 : 4; // the RS232 side stops at 19200
+        if (*options.baudIndex > highest) {
+            std::fprintf(stderr, "talmire-sim: the %s side runs at most at %u baud\n",
+                         options.rs485Side ? "RS485" : "RS232",
+                         TalmireModule::BaudForIndex(highest));
             return false;
         }
-        MakeRaw(fd, lineBaud);
+        side[0] = *options.baudIndex;
+    }
+    if (options.parityIndex)
+        side[1] = *options.parityIndex;
+    if (options.instrumentCountIndex)
+        s.instrumentCount = *options.instrumentCountIndex;
+    if (options.modbusSlave)
+        s.address = *options.modbusSlave;
+    if (options.hartAddress)
+        for (int k = 0; k < TalmireModule::MaxInstruments; ++k)
+            module.Instrument(k).SetPollAddress((*options.hartAddress + k) % 16);
+    SaveState();
+    return true;
+}
+
+void SimLine::SaveState() {
+    if (options.statePath.empty())
+        return;
+    std::string state = SaveModuleState(module);
+    if (state == savedState)
+        return;
+    // Written beside and renamed, so a reader never sees half a file.
+    const std::string fresh = options.statePath + ".new";
+    {
+        std::ofstream file(fresh, std::ios::trunc);
+        file << state;
+        if (!file.flush()) {
+            std::fprintf(stderr, "talmire-sim: cannot write %s\n", fresh.c_str());
+            return;
+        }
+    }
+    if (std::rename(fresh.c_str(), options.statePath.c_str()) != 0) {
+        std::fprintf(stderr, "talmire-sim: cannot write %s: %s\n", options.statePath.c_str(),
+                     std::strerror(errno));
+        return;
+    }
+    savedState = std::move(state);
+}
+
+bool SimLine::Open() {
+    if (!SetUpModule())
+        return false;
+    lineBaud = module.LineBaud(options.rs485Side);
+    lineParity = LineParity();
+    if (!options.device.empty()) {
         toolPath = options.device;
-        return true;
+        if (OpenDevice())
+            return true;
+        std::fprintf(stderr, "talmire-sim: cannot open %s: %s\n", options.device.c_str(),
+                     std::strerror(errno));
+        return false;
     }
     fd = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (fd < 0 || grantpt(fd) != 0 || unlockpt(fd) != 0) {
@@ -193,7 +348,7 @@ bool SimLine::Open() {
         std::fprintf(stderr, "talmire-sim: cannot open %s\n", slaveName.c_str());
         return false;
     }
-    MakeRaw(slaveFd, lineBaud);
+    MakeRaw(slaveFd, lineBaud, lineParity);
     fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
     struct stat st {};
     if (lstat(options.link.c_str(), &st) == 0) {
@@ -214,19 +369,104 @@ bool SimLine::Open() {
     return true;
 }
 
+bool SimLine::OpenDevice() {
+    fd = ::open(options.device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    MakeRaw(fd, lineBaud, lineParity);
+    std::error_code error;
+    deviceNode = std::filesystem::canonical(options.device, error).string();
+    return true;
+}
+
+namespace {
+
+// The folders whose changes can bring a device path back: the path's own folder (or, when
+// that is gone too, as /dev/serial/by-id is with its last adapter, the nearest one that
+// exists) and the folder of the node it led to.
+std::vector<std::string> WatchedFolders(const std::string& path, const std::string& target) {
+    std::vector<std::string> folders;
+    for (const std::string& p : {path, target}) {
+        if (p.empty())
+            continue;
+        std::error_code error;
+        std::filesystem::path folder = std::filesystem::absolute(p, error).parent_path();
+        while (!folder.empty() && !std::filesystem::is_directory(folder, error) &&
+               folder != folder.root_path())
+            folder = folder.parent_path();
+        if (!folder.empty())
+            folders.push_back(folder.string());
+    }
+    return folders;
+}
+
+} // namespace
+
+std::optional<int> SimLine::AwaitDevice(int stopFd) {
+    const std::string& device = options.device;
+    struct stat hung {};
+    const bool known = fstat(fd, &hung) == 0;
+    ::close(fd);
+    fd = -1;
+    if (options.exitOnHangup) {
+        std::fprintf(stderr, "talmire-sim: %s hung up (adapter unplugged?); exiting\n",
+                     device.c_str());
+        return 1;
+    }
+    std::fprintf(stderr,
+                 "talmire-sim: %s hung up (adapter unplugged?); waiting for it to come back\n",
+                 device.c_str());
+    const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (watch < 0) {
+        std::fprintf(stderr, "talmire-sim: cannot watch for %s: %s\n", device.c_str(),
+                     std::strerror(errno));
+        return 1;
+    }
+    // Only a change in a watched folder leads to another try, so a device that stays
+    // hung up costs nothing. The first try is made only when the path already leads to
+    // another node than the one that hung up.
+    bool changed = false;
+    for (;;) {
+        for (const std::string& folder : WatchedFolders(device, deviceNode))
+            inotify_add_watch(watch, folder.c_str(),
+                              IN_CREATE | IN_ATTRIB | IN_MOVED_TO | IN_DELETE_SELF);
+        struct stat now {};
+        const bool other = ::stat(device.c_str(), &now) == 0 &&
+                           (!known || now.st_rdev != hung.st_rdev || now.st_ino != hung.st_ino);
+        if ((changed || other) && OpenDevice()) {
+            std::fprintf(stderr, "talmire-sim: %s is back\n", device.c_str());
+            ::close(watch);
+            return std::nullopt;
+        }
+        pollfd fds[2] = {{stopFd, POLLIN, 0}, {watch, POLLIN, 0}};
+        if (poll(fds, 2, -1) < 0 && errno != EINTR)
+            break;
+        if (fds[0].revents != 0)
+            break;
+        char events[4096];
+        while (::read(watch, events, sizeof events) > 0) {
+        }
+        changed = true;
+    }
+    ::close(watch);
+    return 0;
+}
+
 bool SimLine::ToolSpeedMatches() const {
     if (slaveFd < 0)
         return true; // a real line: both ends run at the speed we set
     termios tio{};
     if (tcgetattr(slaveFd, &tio) != 0)
         return true;
-    return SpeedValue(cfgetospeed(&tio)) == module.LineBaud(options.rs485Side);
+    return SpeedValue(cfgetospeed(&tio)) == module.LineBaud(options.rs485Side) &&
+           PtyParityMatches(tio, LineParity());
 }
 
-void SimLine::SetOwnSpeed(std::uint32_t baud) {
+void SimLine::SetOwnSpeed(std::uint32_t baud, int parity) {
     lineBaud = baud;
+    lineParity = parity;
     if (slaveFd < 0)
-        MakeRaw(fd, baud);
+        MakeRaw(fd, baud, parity);
 }
 
 void SimLine::SendPaced(const std::vector<std::uint8_t>& reply) {
@@ -269,7 +509,9 @@ void SimLine::Serve(const std::vector<std::uint8_t>& frame) {
         return;
     }
     const std::uint32_t before = module.LineBaud(options.rs485Side);
+    const int parityBefore = LineParity();
     const auto reply = module.Handle(frame, Seconds());
+    SaveState();
     if (reply.empty())
         return;
     std::this_thread::sleep_for(std::chrono::milliseconds(5)); // the module's turnaround
@@ -277,15 +519,16 @@ void SimLine::Serve(const std::vector<std::uint8_t>& frame) {
         Log("->", reply);
     SendPaced(reply);
     const std::uint32_t after = module.LineBaud(options.rs485Side);
-    if (after != before) {
+    if (after != before || LineParity() != parityBefore) {
         if (options.verbose)
-            std::fprintf(stderr, "   line switches to %u baud\n", after);
-        SetOwnSpeed(after);
+            std::fprintf(stderr, "   line switches to %u baud, parity %d\n", after, LineParity());
+        SetOwnSpeed(after, LineParity());
     }
 }
 
-void SimLine::Run(int stopFd) {
+int SimLine::Run(int stopFd) {
     std::vector<std::uint8_t> frame;
+    const bool device = !options.device.empty();
     for (;;) {
         pollfd fds[2] = {{stopFd, POLLIN, 0}, {fd, POLLIN, 0}};
         const int timeout = frame.empty() ? -1 : options.frameGapMs;
@@ -293,15 +536,16 @@ void SimLine::Run(int stopFd) {
         if (ready < 0) {
             if (errno == EINTR)
                 continue;
-            return;
+            return 0;
         }
         if (fds[0].revents != 0)
-            return;
+            return 0;
         if (ready == 0) {
             Serve(frame);
             frame.clear();
             continue;
         }
+        bool hungUp = false;
         if ((fds[1].revents & POLLIN) != 0) {
             std::uint8_t buffer[512];
             const ssize_t n = ::read(fd, buffer, sizeof buffer);
@@ -309,12 +553,23 @@ void SimLine::Run(int stopFd) {
                 frame.insert(frame.end(), buffer, buffer + n);
                 if (frame.size() > 4096) // a runaway sender: keep the line usable
                     frame.clear();
+                continue;
             }
+            // A device that is gone reports input together with the hang-up, and reading
+            // it gives nothing (0) or EIO.
+            hungUp = n == 0 || (errno != EAGAIN && errno != EINTR);
+        }
+        if ((fds[1].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0)
+            hungUp = true;
+        if (!hungUp)
+            continue;
+        if (!device) {
+            // Our pseudo-terminal keeps its tool end open, so this does not happen; never spin.
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
             continue;
         }
-        if ((fds[1].revents & (POLLHUP | POLLERR)) != 0) {
-            // No reader on the other end yet (only possible with a real device): wait a bit.
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
+        frame.clear();
+        if (const auto status = AwaitDevice(stopFd))
+            return *status;
     }
 }

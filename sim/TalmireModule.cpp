@@ -2,6 +2,7 @@
 
 #include "exchange/ModbusCrc16.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdio>
@@ -63,6 +64,20 @@ std::uint32_t ValueBits(float value, int format) {
 
 } // namespace
 
+TalmireModule::TalmireModule(bool fixedValues) {
+    for (int k = 0; k < MaxInstruments; ++k) {
+        instruments.emplace_back(fixedValues, k);
+        instruments.back().SetPollAddress(k);
+    }
+}
+
+int TalmireModule::InstrumentCount() const {
+    static constexpr int counts[] = {1, 4, 8};
+    return settings.instrumentCount >= 0 && settings.instrumentCount < 3
+               ? counts[settings.instrumentCount]
+               : 1;
+}
+
 std::uint32_t TalmireModule::BaudForIndex(int index) {
     static constexpr std::uint32_t rates[] = {1200, 2400, 4800, 9600, 19200, 38400, 57600};
     return index >= 0 && index < 7 ? rates[index] : 9600;
@@ -92,7 +107,10 @@ std::vector<std::uint8_t> TalmireModule::Handle(std::span<const std::uint8_t> fr
         // HART frames reach the instrument only in transparent mode.
         if (settings.mode != 0)
             return {};
-        return hart.Handle(frame, seconds).value_or(std::vector<std::uint8_t>{});
+        for (int k = 0; k < InstrumentCount(); ++k)
+            if (auto reply = Instrument(k).Handle(frame, seconds))
+                return *reply;
+        return {};
     }
     return Modbus(frame, seconds);
 }
@@ -174,7 +192,8 @@ std::vector<std::uint8_t> TalmireModule::Setting(std::span<const std::uint8_t> f
 
     if (body == "RESET") {
         settings = ModuleSettings{};
-        hart.SetPollAddress(0);
+        for (int k = 0; k < MaxInstruments; ++k)
+            Instrument(k).SetPollAddress(k);
         return ok();
     }
     if ((body.starts_with("BA1:") || body.starts_with("BA2:")) && body.size() == 6) {
@@ -239,7 +258,9 @@ std::vector<std::uint8_t> TalmireModule::Setting(std::span<const std::uint8_t> f
         return ok();
     }
     if (body.starts_with("FMW:") && body.size() == 11 && body[5] == ',' &&
-        In(Digits(body, 4, 1), 0, 3)) {
+        In(Digits(body, 4, 1), 0, 3) &&
+        std::all_of(body.begin() + 6, body.end(), [](char c) { return c >= 0x20 && c < 0x7F; })) {
+        // The coefficient is shown on the module's display: printable characters only.
         settings.coefficientMode = *Digits(body, 4, 1);
         settings.coefficient = std::string(body.substr(6, 5));
         return ok();
@@ -276,13 +297,11 @@ std::vector<std::uint8_t> TalmireModule::Setting(std::span<const std::uint8_t> f
 std::array<std::uint16_t, TalmireModule::RegisterCount>
 TalmireModule::Registers(double seconds) const {
     std::array<std::uint16_t, RegisterCount> registers{};
-    const HartInstrumentValues values = hart.ValuesAt(seconds);
     for (std::size_t n = 0; n < 9; ++n) {
         const ModuleChannel& c = settings.channels[n];
-        const float offset = static_cast<float>(n);
-        const float channelValues[5] = {values.current + offset, values.variables[0] + offset,
-                                        values.variables[1] + offset, values.variables[2] + offset,
-                                        values.variables[3] + offset};
+        const HartInstrumentValues values = instruments[n].ValuesAt(seconds);
+        const float channelValues[5] = {values.current, values.variables[0], values.variables[1],
+                                        values.variables[2], values.variables[3]};
         for (std::size_t k = 0; k < 5; ++k) {
             const std::uint32_t bits = ValueBits(channelValues[k], c.formats[k]);
             const auto high = static_cast<std::uint16_t>(bits >> 16);

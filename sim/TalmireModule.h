@@ -52,13 +52,22 @@ class TalmireModule {
 public:
     static constexpr int RegisterCount = 90; // ten per instrument, instruments 0 to 8
 
-    explicit TalmireModule(bool fixedValues = false) : hart(fixedValues) {}
+    static constexpr int MaxInstruments = 9;
+
+    explicit TalmireModule(bool fixedValues = false);
 
     std::vector<std::uint8_t> Handle(std::span<const std::uint8_t> frame, double seconds);
 
     const ModuleSettings& Settings() const { return settings; }
     ModuleSettings& MutableSettings() { return settings; }
-    HartInstrument& Instrument() { return hart; }
+    // Instrument k (0 to 8); the first InstrumentCount() of them answer on the HART bus,
+    // instrument k at polling address k until readdressed.
+    HartInstrument& Instrument(int k = 0) { return instruments.at(static_cast<std::size_t>(k)); }
+    const HartInstrument& Instrument(int k = 0) const {
+        return instruments.at(static_cast<std::size_t>(k));
+    }
+    // How many instruments the module's count setting names: 1, 4 or 8.
+    int InstrumentCount() const;
     // Baud rate of the side of the module the tool is wired to.
     std::uint32_t LineBaud(bool rs485Side) const;
     static std::uint32_t BaudForIndex(int index);
@@ -74,5 +83,5 @@ private:
     std::string ChannelReply(int instrument) const;
 
     ModuleSettings settings;
-    HartInstrument hart;
+    std::vector<HartInstrument> instruments;
 };

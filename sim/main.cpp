@@ -36,6 +36,5 @@ int main(int argc, char** argv) {
         return 1;
     std::printf("talmire-sim: module ready on %s\n", line.ToolPath().c_str());
     std::fflush(stdout);
-    line.Run(stopPipe[0]);
-    return 0;
+    return line.Run(stopPipe[0]);
 }

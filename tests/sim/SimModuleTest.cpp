@@ -94,7 +94,7 @@ TEST(SimModule, InvalidSettingsAreRefusedAndChangeNothing) {
     for (const char* frame :
          {"QQS#ADR:/01#", "QQS#ADR:000#", "QQS#BA1:52#", "QQS#BA2:73#", "QQS#MD:2#",
           "QQS#HART9:1,1,01,5,010#", "QQS#DFOT0:20000#", "QQS#DPS5:00,0#", "QQS#JTM:05#",
-          "QQS#UNKNOWN#", "QQS#MD:1", "QQS#CAMD01:1<03,\x01"}) {
+          "QQS#UNKNOWN#", "QQS#MD:1", "QQS#CAMD01:1<03,\x01", "QQS#FMW:0,0.0\n1#"}) {
         TalmireModule m;
         const std::string before = Ask(m, "QQQ#QX#") + Ask(m, "QQQ#QQ0#");
         EXPECT_EQ(Ask(m, frame), "QQS ERROR") << frame;
