@@ -26,7 +26,7 @@ std::vector<std::uint8_t> Frame(const FrameResult& frame) {
 
 CommunicationReply ReadLink(CliSession& session) {
     const std::string answer = session.Ascii(Frame(CommunicationQuery()));
-    CommunicationReply reply = DecodeCommunication(answer);
+    CommunicationReply reply = DecodeCommunicationReply(answer);
     if (!reply.Answered() || reply.error) {
         Unexpected("communication query", answer);
     }
@@ -35,7 +35,7 @@ CommunicationReply ReadLink(CliSession& session) {
 
 SystemParameterReply ReadSystem(CliSession& session) {
     const std::string answer = session.Ascii(Frame(SystemParameterQuery()));
-    SystemParameterReply reply = DecodeSystem(answer);
+    SystemParameterReply reply = DecodeSystemParameterReply(answer);
     if (!reply.slaveAddress || reply.error) {
         Unexpected("system parameter query", answer);
     }
@@ -44,7 +44,7 @@ SystemParameterReply ReadSystem(CliSession& session) {
 
 ChannelReply ReadChannel(CliSession& session, int instrument) {
     const std::string answer = session.Ascii(Frame(ModbusParameterQuery(instrument)));
-    ChannelReply reply = DecodeChannel(answer);
+    ChannelReply reply = DecodeChannelReply(answer, -1);
     if (!reply.instrumentType || reply.error) {
         Unexpected("channel query", answer);
     }

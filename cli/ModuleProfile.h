@@ -5,7 +5,7 @@
 // frames) and labelled as the window's lists show it. Profiles are read from a module,
 // compared with one, and turned into the setting frames that make a module match.
 
-#include "cli/TypedReplies.h"
+#include "config/ConfigReplies.h"
 #include "exchange/FrameResult.h"
 
 #include <array>

@@ -3,27 +3,29 @@
 #include "config/ConfigFrames.h"
 
 #include "config/ConfigFrameBuilder.h"
+#include "config/ConfigLists.h"
 #include "config/InstrumentField.h"
 
 namespace {
 
-constexpr ListField Enabled{"\"enabled:\"", 2};    // Close, open
-constexpr ListField HartMode{"\"HART mode:\"", 2}; // sub-master, master devices
-constexpr ListField InstrumentType{"\"Instrument type:\"", 16};
-constexpr ListField PrefixLength{"\"Prefix length:\"", 6}; // items "4" to "9"
+constexpr ListField Enabled{"\"enabled:\"", ItemCount(HartEnabledItems)};
+constexpr ListField HartMode{"\"HART mode:\"", ItemCount(HartLinkModeItems)};
+constexpr ListField InstrumentType{"\"Instrument type:\"", ItemCount(InstrumentTypeItems)};
+constexpr ListField PrefixLength{"\"Prefix length:\"", ItemCount(PrefixLengthItems)};
 constexpr NumberField CacheTime{"\"Clear cache time:\"", 3};
 
 // The current can only be an IEEE 754 value (two byte orders), the variables also an
 // unsigned 32-bit integer (four formats).
 constexpr std::array<ListField, 5> Formats{{
-    {"the data format of \"current (RTU_ADR)\"", 2},
-    {"the data format of \"variable_1(RTU_ADR)\"", 4},
-    {"the data format of \"variable_2(RTU_ADR)\"", 4},
-    {"the data format of \"variable_3(RTU_ADR)\"", 4},
-    {"the data format of \"variable_4(RTU_ADR)\"", 4},
+    {"the data format of \"current (RTU_ADR)\"", ItemCount(CurrentFormatItems)},
+    {"the data format of \"variable_1(RTU_ADR)\"", ItemCount(VariableFormatItems)},
+    {"the data format of \"variable_2(RTU_ADR)\"", ItemCount(VariableFormatItems)},
+    {"the data format of \"variable_3(RTU_ADR)\"", ItemCount(VariableFormatItems)},
+    {"the data format of \"variable_4(RTU_ADR)\"", ItemCount(VariableFormatItems)},
 }};
 
-constexpr ListField CoefficientMode{"the mode of \"Variable 1 coefficient\"", 4};
+constexpr ListField CoefficientMode{"the mode of \"Variable 1 coefficient\"",
+                                    ItemCount(CoefficientModeItems)};
 constexpr std::string_view CoefficientName = "\"coefficient\"";
 constexpr std::size_t CoefficientLength = 5;
 

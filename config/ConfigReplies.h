@@ -1,60 +1,97 @@
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 // Decoding of the module's answers to the three configuration queries. Fields are found by
-// searching a marker from the start of the received text and read at fixed offsets from it;
-// the result is the list of control changes to make, in the order they are found, so the
-// window applies a decode with one loop over `updates`.
+// searching a marker from the start of the received text and read at fixed offsets from it.
+// Each answer decodes into a struct of the module's settings; a field the answer does not
+// carry stays empty. List fields hold the number the answer gives, less the list's first
+// digit where the list's items start above 0, and are passed on even when no item has that
+// index. Text fields hold the answer's characters as they are.
+//
+// A field meant to be a number that is not one ("'<field>' is not a valid integer value")
+// stops the decode: `error` holds the message and the fields decoded before it stay set.
 
-enum class UpdateKind {
-    Select, // a list selects item `index`; an index outside its items leaves no selection
-    Text,   // an edit takes `text`
-    Show,   // a group is shown (`on`) or hidden
-    Enable, // a button is enabled
+// Answer to "QQQ#QV#": "QV:" t c.
+struct CommunicationReply {
+    std::optional<int> interfaceType;
+    std::optional<int> instrumentCount;
+    std::optional<std::string> error;
+
+    // Both fields read: a module is on the line.
+    bool Answered() const { return instrumentCount.has_value(); }
 };
 
-struct ControlUpdate {
-    std::string control; // the control's name in the window
-    UpdateKind kind = UpdateKind::Select;
-    int index = -1;
-    std::string text;
-    bool on = false;
-
-    bool operator==(const ControlUpdate&) const = default;
-
-    static ControlUpdate Select(std::string control, int index);
-    static ControlUpdate SetText(std::string control, std::string text);
-    static ControlUpdate Show(std::string control, bool visible);
-    static ControlUpdate Enable(std::string control);
+// Speed and parity of one serial side of the module.
+struct LineReply {
+    std::optional<int> baud;
+    std::optional<int> parity;
 };
 
-struct ReplyDecode {
-    // The answer ends the request: the pending request and its time-out kind go back to 0.
-    bool endsRequest = false;
-    std::vector<ControlUpdate> updates;
-    // Set when a field meant to be a number was not one ("'<field>' is not a valid integer
-    // value"): the decode stopped there, and `updates` holds what was decoded before it.
+// What one digit group of the module's display shows, and as float (0) or integer (1).
+struct DisplayGroupReply {
+    std::optional<int> value;
+    std::optional<int> format;
+};
+
+// Answer to "QQQ#QX#".
+struct SystemParameterReply {
+    std::array<DisplayGroupReply, 4> display;
+    LineReply rs232;
+    LineReply rs485;
+    std::optional<int> operatingMode;
+    std::optional<std::string> slaveAddress; // three characters
+    std::optional<std::string> pollInterval; // three characters
     std::optional<std::string> error;
 };
 
-// Answer to "QQQ#QV#": "QV:" t c selects the interface type and instrument count and
-// enables the buttons that need a module on the line.
-ReplyDecode DecodeCommunicationReply(std::string_view text);
+// Where one variable of a custom instrument lies in the answer to a read command.
+struct ParsingVariableReply {
+    std::optional<int> source;
+    std::optional<std::string> start; // two characters
+    std::optional<int> length;
+};
 
-// Answer to "QQQ#QX#" (only a text holding "QX" is one): display groups, both serial
-// sides, operating mode, slave address, polling interval.
-ReplyDecode DecodeSystemParameterReply(std::string_view text);
+// One read command of a custom instrument: its switch and its bytes as hex-pair text.
+struct ReadCommandReply {
+    std::optional<int> enabled;
+    std::optional<std::string> bytes;
+};
 
-// Answer to "QQQ#QQ" i "#" (only a text holding "QQ" is one): coefficient, HART link,
-// register formats, and for a custom instrument its parsing format, operating mode and read
-// commands. `instrumentType` is the type the window's "Instrument type:" list selects
-// before the decode (-1 for none); a "HART" group in the answer replaces it. The custom
-// instrument group is shown, and its fields decoded, only when the type is 0.
-ReplyDecode DecodeModbusParameterReply(std::string_view text, int instrumentType);
+// Answer to "QQQ#QQ" i "#", the settings of one instrument channel.
+struct ChannelReply {
+    std::optional<int> coefficientMode;
+    std::optional<std::string> coefficient; // five characters
+    std::optional<int> hartEnabled;
+    std::optional<int> hartMode;
+    std::optional<int> instrumentType;
+    std::optional<int> prefixLength;      // item of the "4".."9" list
+    std::optional<std::string> cacheTime; // three characters
+    std::array<std::optional<int>, 5> registerFormats;
+    // Whether the custom instrument's section applies (instrument type 0); set once the
+    // groups before it decoded without error.
+    std::optional<bool> custom;
+    std::optional<int> addressBits; // item of the "3".."9" list
+    std::array<ParsingVariableReply, 4> variables;
+    std::optional<int> operatingMode;
+    std::array<ReadCommandReply, 2> commands;
+    std::optional<std::string> error;
+};
+
+CommunicationReply DecodeCommunicationReply(std::string_view text);
+
+// Only a text holding "QX" is an answer: display groups, both serial sides, operating mode,
+// slave address, polling interval.
+SystemParameterReply DecodeSystemParameterReply(std::string_view text);
+
+// Only a text holding "QQ" is an answer: coefficient, HART link, register formats, and for
+// a custom instrument its parsing format, operating mode and read commands.
+// `instrumentType` is the type known before the decode (-1 for none); a "HART" group in the
+// answer replaces it. The custom section is decoded only when the type is 0.
+ChannelReply DecodeChannelReply(std::string_view text, int instrumentType);
 
 // The first position at which `marker` lies wholly inside `text` and matches it; a '?' in
 // the marker matches any character.

@@ -3,6 +3,7 @@
 #include "config/ConfigFrames.h"
 
 #include "config/ConfigFrameBuilder.h"
+#include "config/ConfigLists.h"
 #include "config/InstrumentField.h"
 #include "exchange/HexText.h"
 
@@ -12,11 +13,11 @@ namespace {
 constexpr std::size_t MaxCommandBytes = 14;
 
 constexpr std::array<ListField, 2> CommandSwitch{{
-    {"\"read instrument command 1:\"", 2}, // 0 close, 1 open
-    {"\"read instrument command 2:\"", 2},
+    {"\"read instrument command 1:\"", ItemCount(CommandSwitchItems)},
+    {"\"read instrument command 2:\"", ItemCount(CommandSwitchItems)},
 }};
 
-constexpr ListField AddressBits{"\"address bits:\"", 7}; // items "3" to "9"
+constexpr ListField AddressBits{"\"address bits:\"", ItemCount(AddressBitsItems)};
 
 struct VariableFields {
     ListField source;
@@ -24,18 +25,18 @@ struct VariableFields {
     ListField length;
 };
 constexpr std::array<VariableFields, 4> Variables{{
-    {{"the instrument command number of \"variable 1:\"", 3},
+    {{"the instrument command number of \"variable 1:\"", ItemCount(ParsingSourceItems)},
      {"the data start address of \"variable 1:\"", 2},
-     {"the data length of \"variable 1:\"", 2}},
-    {{"the instrument command number of \"variable 2:\"", 3},
+     {"the data length of \"variable 1:\"", ItemCount(ParsingLengthItems)}},
+    {{"the instrument command number of \"variable 2:\"", ItemCount(ParsingSourceItems)},
      {"the data start address of \"variable 2:\"", 2},
-     {"the data length of \"variable 2:\"", 2}},
-    {{"the instrument command number of \"variable 3:\"", 3},
+     {"the data length of \"variable 2:\"", ItemCount(ParsingLengthItems)}},
+    {{"the instrument command number of \"variable 3:\"", ItemCount(ParsingSourceItems)},
      {"the data start address of \"variable 3:\"", 2},
-     {"the data length of \"variable 3:\"", 2}},
-    {{"the instrument command number of \"variable 4:\"", 3},
+     {"the data length of \"variable 3:\"", ItemCount(ParsingLengthItems)}},
+    {{"the instrument command number of \"variable 4:\"", ItemCount(ParsingSourceItems)},
      {"the data start address of \"variable 4:\"", 2},
-     {"the data length of \"variable 4:\"", 2}},
+     {"the data length of \"variable 4:\"", ItemCount(ParsingLengthItems)}},
 }};
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "config/ConfigFrames.h"
 
 #include "config/ConfigFrameBuilder.h"
+#include "config/ConfigLists.h"
 
 #include <string>
 
@@ -14,10 +15,6 @@ constexpr std::array<std::string_view, 4> GroupNames{
     "\"the left four digits of the lower row:\"",
     "\"the right four digits of the lower row:\"",
 };
-// XS_OFF, then variables 1 to 7 by their holding registers.
-constexpr int ValueItems = 8;
-// 0 float, 1 int.
-constexpr int FormatItems = 2;
 
 } // namespace
 
@@ -30,9 +27,9 @@ FrameResult DisplaySetting(int group, int valueIndex, int formatIndex) {
     const std::string valueName = name + " (value shown)";
     const std::string formatName = name + " (format)";
     return ConfigFrameBuilder("QQS#DPS" + std::to_string(group) + ":")
-        .TwoDigitIndex({valueName, ValueItems}, valueIndex)
+        .TwoDigitIndex({valueName, ItemCount(DisplayValueItems)}, valueIndex)
         .Text(",")
-        .IndexDigit({formatName, FormatItems}, formatIndex)
+        .IndexDigit({formatName, ItemCount(DisplayFormatItems)}, formatIndex)
         .Text("#")
         .Result();
 }

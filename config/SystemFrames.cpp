@@ -2,19 +2,22 @@
 #include "config/ConfigFrames.h"
 
 #include "config/ConfigFrameBuilder.h"
+#include "config/ConfigLists.h"
 #include "config/InstrumentField.h"
 
 namespace {
 
-constexpr ListField Rs232Baud{"\"baud:\" (RS232)", 5};     // 1200 .. 19200
-constexpr ListField Rs232Parity{"\"parity:\" (RS232)", 3}; // None, Odd, Even
-constexpr ListField Rs485Baud{"\"baud:\" (RS485)", 7};     // 1200 .. 57600
-constexpr ListField Rs485Parity{"\"parity:\" (RS485)", 3};
-constexpr ListField OperatingMode{"\"Module operating mode\"", 2};
+constexpr ListField Rs232Baud{"\"baud:\" (RS232)", ItemCount(Rs232BaudItems)};
+constexpr ListField Rs232Parity{"\"parity:\" (RS232)", ItemCount(ParityItems)};
+constexpr ListField Rs485Baud{"\"baud:\" (RS485)", ItemCount(Rs485BaudItems)};
+constexpr ListField Rs485Parity{"\"parity:\" (RS485)", ItemCount(ParityItems)};
+constexpr ListField OperatingMode{"\"Module operating mode\"", ItemCount(OperatingModeItems)};
 constexpr NumberField SlaveAddress{"\"MODBUS Slave Address:\"", 3};
 constexpr NumberField Interval{"\"instrument communication interval:\"", 3};
-constexpr ListField InterfaceType{"\"communication interface type:\"", 3};
-constexpr ListField InstrumentCount{"the number of instruments (right of \"+\")", 3};
+constexpr ListField InterfaceType{"\"communication interface type:\"",
+                                  ItemCount(InterfaceTypeItems)};
+constexpr ListField InstrumentCount{"the number of instruments (right of \"+\")",
+                                    ItemCount(InstrumentCountItems)};
 
 } // namespace
 

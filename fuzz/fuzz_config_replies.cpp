@@ -1,6 +1,6 @@
 // The module's reply decoders on any received text: they never read past the chunk, every
-// update names a control with an index or text of bounded size, and a conversion error
-// always stops the decode with the standard message.
+// text field is no longer than the chunk, and a conversion error always stops the decode
+// with the standard message.
 #include "config/ConfigReplies.h"
 #include "fuzz/FuzzInput.h"
 
@@ -9,13 +9,30 @@
 #include <string_view>
 
 namespace {
-void Check(const ReplyDecode& d, std::string_view text) {
-    for (const ControlUpdate& u : d.updates) {
-        if (u.control.empty() || u.text.size() > text.size())
-            std::abort();
-    }
-    if (d.error && d.error->find("is not a valid integer value") == std::string::npos)
+void CheckText(const std::optional<std::string>& field, std::string_view text) {
+    if (field && field->size() > text.size())
         std::abort();
+}
+void CheckError(const std::optional<std::string>& error) {
+    if (error && error->find("is not a valid integer value") == std::string::npos)
+        std::abort();
+}
+void Check(const CommunicationReply& d, std::string_view) {
+    CheckError(d.error);
+}
+void Check(const SystemParameterReply& d, std::string_view text) {
+    CheckText(d.slaveAddress, text);
+    CheckText(d.pollInterval, text);
+    CheckError(d.error);
+}
+void Check(const ChannelReply& d, std::string_view text) {
+    CheckText(d.coefficient, text);
+    CheckText(d.cacheTime, text);
+    for (const ParsingVariableReply& variable : d.variables)
+        CheckText(variable.start, text);
+    for (const ReadCommandReply& command : d.commands)
+        CheckText(command.bytes, text);
+    CheckError(d.error);
 }
 } // namespace
 
@@ -29,6 +46,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view chunk = copy.Text();
     Check(DecodeCommunicationReply(chunk), chunk);
     Check(DecodeSystemParameterReply(chunk), chunk);
-    Check(DecodeModbusParameterReply(chunk, type), chunk);
+    Check(DecodeChannelReply(chunk, type), chunk);
     return 0;
 }

@@ -3,6 +3,7 @@
 #include "exchange/FrameResult.h"
 #include "hart/HartIdentity.h"
 
+#include <array>
 #include <cstdint>
 #include <span>
 #include <string_view>
@@ -20,12 +21,18 @@ inline constexpr int HartMaxPreambleValue = 255;
 // At most this many typed bytes go into a manual frame; the rest of the text is ignored.
 inline constexpr std::size_t HartManualMaxBytes = 15;
 
-// Working mode list: item 0 is "Master Mode(82)" (address bit 0x80 set), item 1
-// "sub-master Mode(02)".
-inline constexpr int HartModeItems = 2;
+// The lists the frames take an index of; the window fills its lists from here.
+// Working mode: item 0 sets the master bit 0x80 of the address.
+inline constexpr std::array<std::string_view, 2> HartWorkingModeTexts{"Master Mode(82)",
+                                                                      "sub-master Mode(02)"};
 // The poll address lists: "0" to "15" for queries, "0" to "8" for the address to write.
-inline constexpr int HartPollAddressItems = 16;
-inline constexpr int HartNewAddressItems = 9;
+inline constexpr std::array<std::string_view, 16> HartPollAddressTexts{
+    "0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12", "13", "14", "15"};
+inline constexpr std::array<std::string_view, 9> HartNewAddressTexts{"0", "1", "2", "3", "4",
+                                                                     "5", "6", "7", "8"};
+inline constexpr int HartModeItems = static_cast<int>(HartWorkingModeTexts.size());
+inline constexpr int HartPollAddressItems = static_cast<int>(HartPollAddressTexts.size());
+inline constexpr int HartNewAddressItems = static_cast<int>(HartNewAddressTexts.size());
 
 // XOR of the bytes from the delimiter up to the last byte before the checksum.
 std::uint8_t HartChecksum(std::span<const std::uint8_t> bytes);

@@ -1,18 +1,10 @@
-// The request exchange: sending, the receive path, reply decoding and the three timers.
+// Sending requests for the pages, and showing what the link tells: decoded answers on the
+// pages they belong to, time-outs.
 
 #include "exchange/HexText.h"
-#include "exchange/ReceiveRoute.h"
-#include "exchange/RequestCodes.h"
 #include "ui/Messages.h"
+#include "ui/ReplyView.h"
 #include "ui/TForm1.h"
-
-#include <QThread>
-
-#include <algorithm>
-
-QString TForm1::HexText(const std::vector<std::uint8_t>& bytes) {
-    return QString::fromStdString(HexDump(bytes));
-}
 
 void TForm1::ClearExchange() {
     Edit8->clear();
@@ -33,81 +25,70 @@ bool TForm1::FrameReady(const FrameResult& result) {
     return false;
 }
 
-void TForm1::SendRequest(const std::vector<std::uint8_t>& frame, const QString& shown, int code,
-                         int kind, ReplyTimeout timeout) {
+bool TForm1::Send(RequestKind kind, const FrameResult& frame, Shown shown) {
+    if (!FrameReady(frame))
+        return false;
+    QString text;
+    if (shown == Shown::Text)
+        text = FrameText(frame.bytes);
+    else if (shown == Shown::Hex)
+        text = QString::fromStdString(HexDump(frame.bytes));
+    SendRequest(kind, frame.bytes, text);
+    return true;
+}
+
+void TForm1::SendRequest(RequestKind kind, const std::vector<std::uint8_t>& frame,
+                         const QString& shown) {
     Edit8->setText(shown);
-    (void)frameBuffer.StoreOutgoing(frame);
-    // A closed port refuses the write; the request then times out like an unanswered one.
-    if (frame.size() <= UINT16_MAX)
-        (void)Comm1.WriteData(frame.data(), static_cast<std::uint16_t>(frame.size()));
-    PendingRequest = code;
-    TimeoutKind = kind;
-    if (timeout == ReplyTimeout::SetInterval)
-        Timer3->SetInterval(Timeout::ReplyMs);
-    Timer3->SetEnabled(true);
+    link.Send(kind, frame);
 }
 
-void TForm1::Comm1ReceiveData(TComm*, const std::uint8_t* buffer, std::uint16_t length) {
-    // The module's reply may still be on its way in pieces; the pause lets it complete.
-    QThread::msleep(Timeout::ReceivePauseMs);
-    RxText = frameBuffer.StoreChunk(buffer, length);
-    const ReceiveRoute route = RouteFor(PendingRequest);
-    if (route.hex) {
-        const auto received = frameBuffer.Received();
-        const auto shown = received.first(std::min(RxText.size(), received.size()));
-        Memo10->setPlainText(QString::fromStdString(HexDump(shown)));
-    } else {
-        Memo10->setPlainText(QString::fromLatin1(RxText.data(), static_cast<int>(RxText.size())));
+void TForm1::ShowReply(RequestKind, const DecodedReply& reply) {
+    const std::optional<std::string>* error = nullptr;
+    if (const auto* link = std::get_if<CommunicationReply>(&reply)) {
+        Show(ComboBox13, link->interfaceType);
+        Show(ComboBox1, link->instrumentCount);
+        if (link->Answered()) {
+            hartPage->EnableModuleButtons();
+            modbusPage->EnableModuleButtons();
+            systemPage->EnableModuleButtons();
+        }
+        error = &link->error;
+    } else if (const auto* system = std::get_if<SystemParameterReply>(&reply)) {
+        systemPage->Show(*system);
+        modbusPage->ShowOperatingMode(system->operatingMode);
+        error = &system->error;
+    } else if (const auto* channel = std::get_if<ChannelReply>(&reply)) {
+        modbusPage->Show(*channel);
+        systemPage->ShowOperatingMode(channel->operatingMode);
+        error = &channel->error;
+    } else if (const auto* identity = std::get_if<std::optional<HartIdentity>>(&reply)) {
+        hartPage->Show(*identity);
+    } else if (const auto* values = std::get_if<std::optional<DynamicVariablesReply>>(&reply)) {
+        if (*values) {
+            hartPage->Show(**values);
+            modbusPage->ShowVariables(**values);
+        }
     }
-    Timer3->SetEnabled(false);
-    if (route.resetPending)
-        PendingRequest = Request::None;
-    if (route.timer2 == Timer2Action::Start)
-        Timer2->SetEnabled(true);
-    else if (route.timer2 == Timer2Action::Stop)
-        Timer2->SetEnabled(false);
+    if (error != nullptr && *error)
+        ShowErrorReport(this, QString::fromStdString(**error));
 }
 
-void TForm1::Timer2Timer() {
-    Timer2->SetEnabled(false);
-    switch (PendingRequest) {
-    case Request::HartIdentity:
-    case Request::HartDynamicVariables:
-        DecodeHartReply();
-        break;
-    case Request::Communication:
-    case Request::SystemParameters:
-    case Request::ModbusParameters:
-        DecodeConfigurationReply();
-        break;
-    default:
-        break;
-    }
-}
-
-void TForm1::Timer3Timer() {
-    Timer3->SetEnabled(false);
-    switch (TimeoutKind) {
-    case 1:
+void TForm1::ShowTimeout(TimeoutReport report) {
+    switch (report) {
+    case TimeoutReport::Connection:
         ShowMessage(this, "connection time out!");
         break;
-    case 2:
-        Label68->setText(QString());
+    case TimeoutReport::ParameterQuery:
+        modbusPage->ShowTimeoutState(QString());
         ShowMessage(this, "parameter query timeout!");
         break;
-    case 3:
-        Label68->setText("set timeout");
+    case TimeoutReport::Setting:
+        modbusPage->ShowTimeoutState("set timeout");
         ShowMessage(this, "!");
         break;
-    default:
+    case TimeoutReport::None:
+    case TimeoutReport::DisplayTest:
         break;
     }
-}
-
-void TForm1::Timer4Timer() {
-    Timer4->SetEnabled(false);
-    PortIsOpen = false;
-    Button1->setText("open");
-    Button6->setEnabled(false);
-    Comm1.ClosePort();
 }

@@ -1,16 +1,15 @@
-// Opening and closing the serial line, and the small conveniences of the first page.
+// The port row: opening and closing the serial line, the communication query, the hidden
+// interface setting, and the port list.
 
+#include "config/ConfigFrames.h"
 #include "exchange/IntegerText.h"
 #include "ui/Messages.h"
 #include "ui/PortNames.h"
 #include "ui/TForm1.h"
 
 void TForm1::Button1Click() {
-    if (PortIsOpen) {
-        PortIsOpen = false;
-        Button1->setText("open");
-        Button6->setEnabled(false);
-        Comm1.ClosePort();
+    if (link.PortIsOpen) {
+        link.ClosePort();
         return;
     }
     // A parity typed by hand that names no item has no meaning on the line: refuse it
@@ -20,35 +19,37 @@ void TForm1::Button1Click() {
         ShowMessage(this, "Please choose a value for \"parity:\" (None, Odd or Even).");
         return;
     }
-    Comm1.ClosePort();
+    link.Comm1.ClosePort();
     const int baud = StrToInt(ComboBox11->currentText().toStdString());
     if (baud <= 0) {
         ShowMessage(this, "Please choose a baud rate above 0 for \"baud:\".");
         return;
     }
-    Comm1.SetBaudRate(static_cast<std::uint32_t>(baud));
-    Comm1.SetParity(static_cast<TParity>(parity));
-    Comm1.SetCommName(SPREALCOM->currentText().toStdString());
-    Comm1.SetOutx_XonXoffFlow(false);
-    Comm1.SetInx_XonXoffFlow(false);
-    Comm1.OpenPort();
-    Comm1.SetDtrControl(CheckBox2->isChecked() ? TDtrControl::DtrEnable : TDtrControl::DtrDisable);
-    Comm1.SetRtsControl(CheckBox1->isChecked() ? TRtsControl::RtsEnable : TRtsControl::RtsDisable);
-    PortIsOpen = true;
+    TComm& comm = link.Comm1;
+    comm.SetBaudRate(static_cast<std::uint32_t>(baud));
+    comm.SetParity(static_cast<TParity>(parity));
+    comm.SetCommName(SPREALCOM->currentText().toStdString());
+    comm.SetOutx_XonXoffFlow(false);
+    comm.SetInx_XonXoffFlow(false);
+    link.OpenPort();
+    comm.SetDtrControl(systemPage->CheckBox2->isChecked() ? TDtrControl::DtrEnable
+                                                          : TDtrControl::DtrDisable);
+    comm.SetRtsControl(systemPage->CheckBox1->isChecked() ? TRtsControl::RtsEnable
+                                                          : TRtsControl::RtsDisable);
     Button1->setText("close");
     Button6->setEnabled(true);
 }
 
-void TForm1::Comm1RequestHangup(TComm*) {
-    // The line went away under an open port (an unplugged adapter): close it as the
-    // "close" button does, so the window never claims a port that is gone.
-    if (!PortIsOpen && !Comm1.IsOpen())
-        return;
-    PortIsOpen = false;
-    Button1->setText("open");
-    Button6->setEnabled(false);
-    Comm1.ClosePort();
-    ShowMessage(this, "The serial port was lost (unplugged?). It has been closed.");
+void TForm1::Button6Click() {
+    ClearExchange();
+    Send(RequestKind::Communication, CommunicationQuery());
+}
+
+void TForm1::Label8DblClick() {
+    ClearExchange();
+    // This hidden setting is sent without showing its frame.
+    Send(RequestKind::Setting, InterfaceSetting(ComboBox13->ListValue(), ComboBox1->ListValue()),
+         Shown::Hidden);
 }
 
 void TForm1::Button26Click() {
@@ -56,7 +57,7 @@ void TForm1::Button26Click() {
 }
 
 void TForm1::Edit14Change() {
-    Edit18->setText(Edit14->text());
+    modbusPage->Edit18->setText(systemPage->Edit14->text());
 }
 
 void TForm1::RefreshPortList() {

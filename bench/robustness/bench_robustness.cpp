@@ -3,7 +3,7 @@
 // 115200 baud). Prints the figures the README quotes.
 
 #include "bench/BenchUtil.h"
-#include "exchange/RequestCodes.h"
+#include "link/RequestTable.h"
 #include "tests/serial/PtyPair.h"
 #include "ui/Messages.h"
 #include "ui/TForm1.h"
@@ -36,7 +36,7 @@ void Cycles(TForm1& form, PtyPair& pty) {
     int survived = 0;
     for (int i = 0; i < 1000; ++i) {
         cycle();
-        if (!form.PortIsOpen && form.Button1->text() == "open")
+        if (!form.link.PortIsOpen && form.Button1->text() == "open")
             ++survived;
         if (i % 50 == 0)
             QApplication::processEvents();
@@ -51,8 +51,8 @@ void Cycles(TForm1& form, PtyPair& pty) {
 void Flood(TForm1& form, PtyPair& pty, const char* name, int bytesPer10ms) {
     form.SPREALCOM->ShowText(QString::fromStdString(pty.path));
     QTest::mouseClick(form.Button1, Qt::LeftButton);
-    form.SendRequest({'Q'}, "Q", Request::SystemParameters, Timeout::ParameterQuery);
-    const std::size_t droppedBefore = form.Comm1.DroppedChunks();
+    form.SendRequest(RequestKind::SystemParameters, {'Q'}, "Q");
+    const std::size_t droppedBefore = form.link.Comm1.DroppedChunks();
     std::atomic<bool> stop{false};
     std::thread peer([&] {
         std::vector<std::uint8_t> block(
@@ -99,7 +99,7 @@ void Flood(TForm1& form, PtyPair& pty, const char* name, int bytesPer10ms) {
     Report((prefix + "_last_chunk_shown_after_ms").c_str(), static_cast<double>(shown.elapsed()),
            "ms");
     Report((prefix + "_chunks_dropped").c_str(),
-           static_cast<double>(form.Comm1.DroppedChunks() - droppedBefore), "chunks");
+           static_cast<double>(form.link.Comm1.DroppedChunks() - droppedBefore), "chunks");
     QTest::mouseClick(form.Button1, Qt::LeftButton);
 }
 

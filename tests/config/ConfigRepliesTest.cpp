@@ -1,51 +1,20 @@
 #include "config/ConfigReplies.h"
+#include "tests/config/ReplyFields.h"
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
 
-// Readable failures: "Select ComboBox13 1", "Text Edit14 '001'".
-void PrintTo(const ControlUpdate& update, std::ostream* out) {
-    static const char* const kinds[] = {"Select", "Text", "Show", "Enable"};
-    *out << kinds[static_cast<int>(update.kind)] << ' ' << update.control;
-    switch (update.kind) {
-    case UpdateKind::Select:
-        *out << ' ' << update.index;
-        break;
-    case UpdateKind::Text:
-        *out << " '" << update.text << "'";
-        break;
-    case UpdateKind::Show:
-    case UpdateKind::Enable:
-        *out << ' ' << update.on;
-        break;
-    }
-}
-
 namespace {
 
-using Updates = std::vector<ControlUpdate>;
+using Updates = Fields;
 
-ControlUpdate Select(const char* control, int index) {
-    return ControlUpdate::Select(control, index);
-}
-ControlUpdate Text(const char* control, const char* text) {
-    return ControlUpdate::SetText(control, text);
-}
-ControlUpdate Show(bool visible) {
-    return ControlUpdate::Show("GroupBox13", visible);
-}
-
+// A communication answer that names both fields: a module is on the line.
 Updates EnabledButtons() {
-    Updates updates;
-    for (const char* button : {"Button16", "Button21", "Button24", "Button29", "Button27",
-                               "Button5", "Button9", "Button7", "Button14", "Button10", "Button17",
-                               "Button18", "Button12", "Button31", "Button23"}) {
-        updates.push_back(ControlUpdate::Enable(button));
-    }
-    return updates;
+    return {Enable("answered")};
 }
 
 Updates Join(Updates first, const Updates& second) {
@@ -63,8 +32,8 @@ struct DecodeCase {
 template <typename Decode> void ExpectDecodes(const std::vector<DecodeCase>& cases, Decode decode) {
     for (const DecodeCase& c : cases) {
         SCOPED_TRACE(c.what);
-        const ReplyDecode result = decode(c.text);
-        EXPECT_EQ(result.updates, c.updates);
+        const auto result = decode(c.text);
+        EXPECT_EQ(FieldsOf(result), c.updates);
         EXPECT_EQ(result.error, c.error);
     }
 }
@@ -98,11 +67,11 @@ TEST(CommunicationReply, SelectsInterfaceAndCountThenEnablesButtons) {
     ExpectDecodes(
         {
             {"worked example", "QV:11",
-             Join({Select("ComboBox13", 1), Select("ComboBox1", 1)}, EnabledButtons())},
+             Join({Select("interfaceType", 1), Select("instrumentCount", 1)}, EnabledButtons())},
             {"behind other text", "OK QV:20 end",
-             Join({Select("ComboBox13", 2), Select("ComboBox1", 0)}, EnabledButtons())},
+             Join({Select("interfaceType", 2), Select("instrumentCount", 0)}, EnabledButtons())},
             {"index past the list is passed on", "QV:93",
-             Join({Select("ComboBox13", 9), Select("ComboBox1", 3)}, EnabledButtons())},
+             Join({Select("interfaceType", 9), Select("instrumentCount", 3)}, EnabledButtons())},
             {"no marker", "QX:11", {}},
             {"empty", "", {}},
             {"marker at the very end", "abcQV:", {}},
@@ -110,49 +79,38 @@ TEST(CommunicationReply, SelectsInterfaceAndCountThenEnablesButtons) {
             {"first field not a digit", "QV:x1", {}, "'x' is not a valid integer value"},
             {"second field not a digit",
              "QV:1 ",
-             {Select("ComboBox13", 1)},
+             {Select("interfaceType", 1)},
              "' ' is not a valid integer value"},
         },
         DecodeCommunicationReply);
-}
-
-TEST(CommunicationReply, AlwaysEndsTheRequest) {
-    EXPECT_TRUE(DecodeCommunicationReply("QV:11").endsRequest);
-    EXPECT_TRUE(DecodeCommunicationReply("nothing").endsRequest);
-    EXPECT_TRUE(DecodeCommunicationReply("QV:?1").endsRequest);
-    EXPECT_FALSE(DecodeSystemParameterReply("QX BA1:31").endsRequest);
-    EXPECT_FALSE(DecodeModbusParameterReply("QQ FMW:2,0.001", 1).endsRequest);
 }
 
 const std::string FullSystemReply = "QX DIS1:01,0;DIS2:02,1;DIS3:07,0;DIS4:00,1; BA1:31 "
                                     "BA2:62 MD:1 ADR:001 JTM:050";
 
 TEST(SystemParameterReply, GroupsInOrder) {
-    const Updates display = {Select("XS01", 1),  Select("XSFA1", 0), Select("XS02", 2),
-                             Select("XSFA2", 1), Select("XS03", 7),  Select("XSFA3", 0),
-                             Select("XS04", 0),  Select("XSFA4", 1)};
-    const Updates rest = {Select("ComboBox2", 3), Select("ComboBox4", 1), Select("ComboBox8", 6),
-                          Select("ComboBox9", 2), Select("ComboBox7", 1), Select("ComboBox14", 1),
-                          Text("Edit14", "001"),  Text("Edit6", "050")};
+    const Updates display = {Select("display1.value", 1), Select("display1.format", 0),
+                             Select("display2.value", 2), Select("display2.format", 1),
+                             Select("display3.value", 7), Select("display3.format", 0),
+                             Select("display4.value", 0), Select("display4.format", 1)};
+    const Updates rest = {Select("rs232.baud", 3),    Select("rs232.parity", 1),
+                          Select("rs485.baud", 6),    Select("rs485.parity", 2),
+                          Select("operatingMode", 1), Text("slaveAddress", "001"),
+                          Text("pollInterval", "050")};
     ExpectDecodes(
         {
             {"full reply", FullSystemReply, Join(display, rest)},
             {"no QX: nothing even with groups", "BA1:31 MD:1 ADR:005", {}},
             {"QX anywhere is enough",
              "BA1:31 MD:0 QX",
-             {Select("ComboBox2", 3), Select("ComboBox4", 1), Select("ComboBox7", 0),
-              Select("ComboBox14", 0)}},
-            {"MD:1 sets both mode lists",
-             "QX MD:1",
-             {Select("ComboBox7", 1), Select("ComboBox14", 1)}},
-            {"address keeps leading zeros", "QX ADR:001", {Text("Edit14", "001")}},
-            {"address taken as text", "QX ADR:a-7", {Text("Edit14", "a-7")}},
+             {Select("rs232.baud", 3), Select("rs232.parity", 1), Select("operatingMode", 0)}},
+            {"MD:1 sets both mode lists", "QX MD:1", {Select("operatingMode", 1)}},
+            {"address keeps leading zeros", "QX ADR:001", {Text("slaveAddress", "001")}},
+            {"address taken as text", "QX ADR:a-7", {Text("slaveAddress", "a-7")}},
             {"missing groups are skipped",
              "QX JTM:100 BA2:00",
-             {Select("ComboBox8", 0), Select("ComboBox9", 0), Text("Edit6", "100")}},
-            {"first marker counts",
-             "QX MD:0 MD:1",
-             {Select("ComboBox7", 0), Select("ComboBox14", 0)}},
+             {Select("rs485.baud", 0), Select("rs485.parity", 0), Text("pollInterval", "100")}},
+            {"first marker counts", "QX MD:0 MD:1", {Select("operatingMode", 0)}},
             {"blank display format stops the decode",
              "QX DIS1:01,0;DIS2:02,1;DIS3:07,0;DIS4:00, MD:1",
              Updates(display.begin(), display.end() - 1), "' ' is not a valid integer value"},
@@ -160,15 +118,13 @@ TEST(SystemParameterReply, GroupsInOrder) {
              "QX DIS1:01,0;DIS2:02,1;DIS3:07,0;DIS4:00,1", display},
             {"display group one character short", "QX DIS1:01,0;DIS2:02,1;DIS3:07,0;DIS4:00,", {}},
             {"groups cut at the end", "QX BA1:3", {}},
-            {"address cut at the end",
-             "QX MD:1 ADR:00",
-             {Select("ComboBox7", 1), Select("ComboBox14", 1)}},
+            {"address cut at the end", "QX MD:1 ADR:00", {Select("operatingMode", 1)}},
             {"bad field stops the rest",
              "QX BA1:3x BA2:62 MD:1",
-             {Select("ComboBox2", 3)},
+             {Select("rs232.baud", 3)},
              "'x' is not a valid integer value"},
             {"negative two-digit index", "QX DIS1:-1,0;DIS2:02,1;DIS3:07,0;DIS4:00,1",
-             Join({Select("XS01", -1)}, Updates(display.begin() + 1, display.end()))},
+             Join({Select("display1.value", -1)}, Updates(display.begin() + 1, display.end()))},
         },
         DecodeSystemParameterReply);
 }
@@ -178,35 +134,34 @@ const std::string ChannelHead = "QQ0 FMW:2,0.001 ";
 const std::string CustomTail =
     " DFO0:01230 ZDY0:8,1030,1070,0000,0000 MD:1 CAMD01:1<03,01 02 03 CAMD02:0<00,";
 
-const Updates ChannelFront = {Select("ComboBox18", 2), Text("Beilv", "0.001")};
-const Updates Formats = {Select("FAMOUT1", 0), Select("FAMOUT3", 1), Select("FAMOUT5", 2),
-                         Select("FAMOUT7", 3), Select("FAMOUT9", 0)};
+const Updates ChannelFront = {Select("coefficientMode", 2), Text("coefficient", "0.001")};
+const Updates Formats = {Select("format1", 0), Select("format2", 1), Select("format3", 2),
+                         Select("format4", 3), Select("format5", 0)};
 const Updates CustomGroups = {
     Show(true),
-    Select("ComboBox15", 5),
-    Select("RADCOM1", 1),
-    Text("READADR1", "03"),
-    Select("READLG1", 0),
-    Select("RADCOM3", 1),
-    Text("READADR3", "07"),
-    Select("READLG3", 0),
-    Select("RADCOM5", 0),
-    Text("READADR5", "00"),
-    Select("READLG5", 0),
-    Select("RADCOM7", 0),
-    Text("READADR7", "00"),
-    Select("READLG7", 0),
-    Select("ComboBox7", 1),
-    Select("ComboBox14", 1),
-    Select("ComboBox28", 1),
-    Text("Edit4", "01 02 03"),
-    Select("ComboBox29", 0),
-    Text("Edit5", ""),
+    Select("addressBits", 5),
+    Select("variable1.source", 1),
+    Text("variable1.start", "03"),
+    Select("variable1.length", 0),
+    Select("variable2.source", 1),
+    Text("variable2.start", "07"),
+    Select("variable2.length", 0),
+    Select("variable3.source", 0),
+    Text("variable3.start", "00"),
+    Select("variable3.length", 0),
+    Select("variable4.source", 0),
+    Text("variable4.start", "00"),
+    Select("variable4.length", 0),
+    Select("operatingMode", 1),
+    Select("command1.enabled", 1),
+    Text("command1.bytes", "01 02 03"),
+    Select("command2.enabled", 0),
+    Text("command2.bytes", ""),
 };
 
 Updates HartGroup(int type, int prefix) {
-    return {Select("ComboBox6", 1), Select("ComboBox16", 1), Select("ComboBox17", type),
-            Select("ComboBox34", prefix), Text("Edit1", "010")};
+    return {Select("hartEnabled", 1), Select("hartMode", 1), Select("instrumentType", type),
+            Select("prefixLength", prefix), Text("cacheTime", "010")};
 }
 
 TEST(ModbusParameterReply, InstrumentTypeDecidesTheCustomSection) {
@@ -220,18 +175,17 @@ TEST(ModbusParameterReply, InstrumentTypeDecidesTheCustomSection) {
             {"type past the list hides the section", "QQ HART0:1,1,16,5,010 MD:1",
              Join(HartGroup(16, 1), {Show(false)})},
         },
-        [](std::string_view text) { return DecodeModbusParameterReply(text, 1); });
+        [](std::string_view text) { return DecodeChannelReply(text, 1); });
 }
 
 TEST(ModbusParameterReply, WithoutHartGroupTheWindowsTypeDecides) {
     const std::string text = "QQ1 MD:0";
-    EXPECT_EQ(DecodeModbusParameterReply(text, 0).updates,
-              (Updates{Show(true), Select("ComboBox7", 0), Select("ComboBox14", 0)}));
-    EXPECT_EQ(DecodeModbusParameterReply(text, 3).updates, (Updates{Show(false)}));
-    EXPECT_EQ(DecodeModbusParameterReply(text, -1).updates, (Updates{Show(false)}));
+    EXPECT_EQ(FieldsOf(DecodeChannelReply(text, 0)),
+              (Updates{Show(true), Select("operatingMode", 0)}));
+    EXPECT_EQ(FieldsOf(DecodeChannelReply(text, 3)), (Updates{Show(false)}));
+    EXPECT_EQ(FieldsOf(DecodeChannelReply(text, -1)), (Updates{Show(false)}));
     // A HART group cut off by the end of the text is missing: the window's type holds.
-    EXPECT_EQ(DecodeModbusParameterReply("QQ MD:1 HART0:1,1,00,5,01", 2).updates,
-              (Updates{Show(false)}));
+    EXPECT_EQ(FieldsOf(DecodeChannelReply("QQ MD:1 HART0:1,1,00,5,01", 2)), (Updates{Show(false)}));
 }
 
 TEST(ModbusParameterReply, Fields) {
@@ -244,23 +198,23 @@ TEST(ModbusParameterReply, Fields) {
              Join(HartGroup(1, -1), {Show(false)})},
             {"coefficient taken as text",
              "QQ FMW:3,12,5x",
-             {Select("ComboBox18", 3), Text("Beilv", "12,5x"), Show(false)}},
+             {Select("coefficientMode", 3), Text("coefficient", "12,5x"), Show(false)}},
             {"coefficient cut off", "QQ FMW:3,12,5", {Show(false)}},
             {"formats at the end",
              "QQ DFOx:12345",
-             {Select("FAMOUT1", 1), Select("FAMOUT3", 2), Select("FAMOUT5", 3),
-              Select("FAMOUT7", 4), Select("FAMOUT9", 5), Show(false)}},
+             {Select("format1", 1), Select("format2", 2), Select("format3", 3),
+              Select("format4", 4), Select("format5", 5), Show(false)}},
             {"formats one short", "QQ DFOx:1234", {Show(false)}},
             {"bad type stops before the section decision",
              "QQ HART0:1,1,0a,5,010 MD:1",
-             {Select("ComboBox6", 1), Select("ComboBox16", 1)},
+             {Select("hartEnabled", 1), Select("hartMode", 1)},
              "'0a' is not a valid integer value"},
             {"bad format digit",
              "QQ DFO1:01x30",
-             {Select("FAMOUT1", 0), Select("FAMOUT3", 1)},
+             {Select("format1", 0), Select("format2", 1)},
              "'x' is not a valid integer value"},
         },
-        [](std::string_view text) { return DecodeModbusParameterReply(text, 1); });
+        [](std::string_view text) { return DecodeChannelReply(text, 1); });
 }
 
 TEST(ModbusParameterReply, CustomSectionGroups) {
@@ -268,25 +222,25 @@ TEST(ModbusParameterReply, CustomSectionGroups) {
         {
             {"command with three bytes",
              "QQ CAMD31:1<03,01 02 03",
-             {Show(true), Select("ComboBox28", 1), Text("Edit4", "01 02 03")}},
+             {Show(true), Select("command1.enabled", 1), Text("command1.bytes", "01 02 03")}},
             {"command with no bytes empties the edit",
              "QQ CAMD31:0<00,",
-             {Show(true), Select("ComboBox28", 0), Text("Edit4", "")}},
+             {Show(true), Select("command1.enabled", 0), Text("command1.bytes", "")}},
             {"no bytes, marker group at the very end",
              "QQ CAMD31:0<00",
-             {Show(true), Select("ComboBox28", 0), Text("Edit4", "")}},
+             {Show(true), Select("command1.enabled", 0), Text("command1.bytes", "")}},
             {"the count, not the text, sets the width",
              "QQ CAMD31:1<03,01 02 0 MD:0",
-             {Show(true), Select("ComboBox7", 0), Select("ComboBox14", 0), Select("ComboBox28", 1),
-              Text("Edit4", "01 02 0 ")}},
+             {Show(true), Select("operatingMode", 0), Select("command1.enabled", 1),
+              Text("command1.bytes", "01 02 0 ")}},
             {"command bytes one short: group missing", "QQ CAMD31:1<03,01 02 0", {Show(true)}},
             {"fourteen bytes",
              "QQ CAMD32:1<14,01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E",
-             {Show(true), Select("ComboBox29", 1),
-              Text("Edit5", "01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E")}},
+             {Show(true), Select("command2.enabled", 1),
+              Text("command2.bytes", "01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E")}},
             {"count digits not digits",
              "QQ CAMD31:1<0x,01",
-             {Show(true), Select("ComboBox28", 1)},
+             {Show(true), Select("command1.enabled", 1)},
              "'x' is not a valid integer value"},
             {"switch not a digit",
              "QQ CAMD31:-<01,7F",
@@ -294,17 +248,19 @@ TEST(ModbusParameterReply, CustomSectionGroups) {
              "'-' is not a valid integer value"},
             {"second command only",
              "QQ CAMD02:1<01,7F",
-             {Show(true), Select("ComboBox29", 1), Text("Edit5", "7F")}},
+             {Show(true), Select("command2.enabled", 1), Text("command2.bytes", "7F")}},
             {"address bits digit 3 is item \"3\"",
              "QQ ZDY0:3,2991,2001,1100,0051",
-             {Show(true), Select("ComboBox15", 0), Select("RADCOM1", 2), Text("READADR1", "99"),
-              Select("READLG1", 1), Select("RADCOM3", 2), Text("READADR3", "00"),
-              Select("READLG3", 1), Select("RADCOM5", 1), Text("READADR5", "10"),
-              Select("READLG5", 0), Select("RADCOM7", 0), Text("READADR7", "05"),
-              Select("READLG7", 1)}},
+             {Show(true), Select("addressBits", 0), Select("variable1.source", 2),
+              Text("variable1.start", "99"), Select("variable1.length", 1),
+              Select("variable2.source", 2), Text("variable2.start", "00"),
+              Select("variable2.length", 1), Select("variable3.source", 1),
+              Text("variable3.start", "10"), Select("variable3.length", 0),
+              Select("variable4.source", 0), Text("variable4.start", "05"),
+              Select("variable4.length", 1)}},
             {"parsing format cut off", "QQ ZDY0:3,2991,2001,1100,005", {Show(true)}},
         },
-        [](std::string_view text) { return DecodeModbusParameterReply(text, 0); });
+        [](std::string_view text) { return DecodeChannelReply(text, 0); });
 }
 
 // Whatever arrives, a decode reads only inside the text it is given: every text it hands
@@ -330,11 +286,11 @@ TEST(ConfigReplies, ArbitraryTextsStayInsideTheText) {
         const std::unique_ptr<char[]> copy(new char[text.size()]);
         std::copy(text.begin(), text.end(), copy.get());
         const std::string_view view(copy.get(), text.size());
-        for (const ReplyDecode& result :
-             {DecodeCommunicationReply(view), DecodeSystemParameterReply(view),
-              DecodeModbusParameterReply(view, 0), DecodeModbusParameterReply(view, 1)}) {
-            for (const ControlUpdate& update : result.updates) {
-                if (update.kind == UpdateKind::Text) {
+        for (const Fields& result :
+             {FieldsOf(DecodeCommunicationReply(view)), FieldsOf(DecodeSystemParameterReply(view)),
+              FieldsOf(DecodeChannelReply(view, 0)), FieldsOf(DecodeChannelReply(view, 1))}) {
+            for (const DecodedField& update : result) {
+                if (update.kind == FieldKind::Text) {
                     ASSERT_NE(text.find(update.text), std::string::npos) << text;
                 }
             }

@@ -2,8 +2,6 @@
 #include "exchange/HexText.h"
 #include "exchange/IntegerText.h"
 #include "exchange/ModbusCrc16.h"
-#include "exchange/ReceiveRoute.h"
-#include "exchange/RequestCodes.h"
 
 #include <gtest/gtest.h>
 
@@ -129,11 +127,24 @@ TEST(IntegerText, ConvertsOnlyDecimalIntegers) {
         std::optional<int> value;
     };
     const std::vector<Case> cases = {
-        {"0", 0},         {"5", 5},         {"005", 5},         {"-1", -1},
-        {"+7", 7},        {"2147483647", 2147483647},           {"-2147483648", -2147483647 - 1},
-        {"", {}},         {"-", {}},        {"2147483648", {}}, {"-2147483649", {}},
-        {" 5", {}},       {"5 ", {}},       {"$1F", {}},        {"0x10", {}},
-        {"1.5", {}},      {"abc", {}},      {"99999999999999999999", {}},
+        {"0", 0},
+        {"5", 5},
+        {"005", 5},
+        {"-1", -1},
+        {"+7", 7},
+        {"2147483647", 2147483647},
+        {"-2147483648", -2147483647 - 1},
+        {"", {}},
+        {"-", {}},
+        {"2147483648", {}},
+        {"-2147483649", {}},
+        {" 5", {}},
+        {"5 ", {}},
+        {"$1F", {}},
+        {"0x10", {}},
+        {"1.5", {}},
+        {"abc", {}},
+        {"99999999999999999999", {}},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(TryStrToInt(c.text), c.value) << '"' << c.text << '"';
@@ -151,38 +162,18 @@ TEST(IntegerText, ConversionMessageNamesTheText) {
     EXPECT_EQ(StrToInt("247"), 247);
 }
 
-TEST(ReceiveRoute, TableByPendingRequest) {
-    struct Case {
-        int pending;
-        ReceiveRoute route;
-    };
-    const std::vector<Case> cases = {
-        {Request::DisplaySetting, {false, Timer2Action::Stop, false}},
-        {Request::Communication, {false, Timer2Action::Start, false}},
-        {Request::SystemParameters, {false, Timer2Action::Start, false}},
-        {Request::ModbusParameters, {false, Timer2Action::Start, false}},
-        {Request::HartIdentity, {true, Timer2Action::Start, false}},
-        {Request::HartDynamicVariables, {true, Timer2Action::Start, false}},
-        {Request::HartManual, {true, Timer2Action::Leave, false}},
-        {Request::HartWriteAddress, {true, Timer2Action::Leave, false}},
-        {Request::ModbusTest, {true, Timer2Action::Leave, false}},
-        {Request::Setting, {false, Timer2Action::Leave, true}},
-        {Request::None, {false, Timer2Action::Leave, true}},
-        {12345, {false, Timer2Action::Leave, true}},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(RouteFor(c.pending), c.route) << c.pending;
-    }
-}
-
 TEST(FrameBuffer, ReceiveBounds) {
     struct Case {
         std::size_t chunk;
         std::size_t text;
         std::size_t kept;
     };
-    for (const Case& c : std::vector<Case>{{1, 1, 1}, {255, 255, 255}, {300, 255, 300},
-                                           {404, 255, 404}, {405, 255, 404}, {2048, 255, 404}}) {
+    for (const Case& c : std::vector<Case>{{1, 1, 1},
+                                           {255, 255, 255},
+                                           {300, 255, 300},
+                                           {404, 255, 404},
+                                           {405, 255, 404},
+                                           {2048, 255, 404}}) {
         FrameBuffer buffer;
         Bytes chunk(c.chunk);
         for (std::size_t i = 0; i < chunk.size(); ++i) {

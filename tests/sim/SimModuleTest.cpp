@@ -4,6 +4,7 @@
 #include "config/ConfigReplies.h"
 #include "exchange/ModbusCrc16.h"
 #include "sim/TalmireModule.h"
+#include "tests/config/ReplyFields.h"
 
 #include <gtest/gtest.h>
 
@@ -25,16 +26,16 @@ std::string Ask(TalmireModule& m, std::string_view frame) {
     return S(m.Handle(B(frame), 0));
 }
 
-// What the tool's decoder makes of a reply: control -> index or text.
-std::map<std::string, std::string> Decoded(const ReplyDecode& d) {
+// What the tool's decoder makes of a reply: field -> index or text.
+template <typename Reply> std::map<std::string, std::string> Decoded(const Reply& d) {
     std::map<std::string, std::string> out;
-    for (const auto& u : d.updates) {
-        if (u.kind == UpdateKind::Select)
-            out[u.control] = std::to_string(u.index);
-        else if (u.kind == UpdateKind::Text)
-            out[u.control] = u.text;
-        else if (u.kind == UpdateKind::Show)
-            out[u.control] = u.on ? "shown" : "hidden";
+    for (const auto& u : FieldsOf(d)) {
+        if (u.kind == FieldKind::Select)
+            out[u.name] = std::to_string(u.index);
+        else if (u.kind == FieldKind::Text)
+            out[u.name] = u.text;
+        else if (u.kind == FieldKind::Show)
+            out[u.name] = u.on ? "shown" : "hidden";
     }
     EXPECT_FALSE(d.error) << *d.error;
     return out;
@@ -48,30 +49,30 @@ TEST(SimModule, SettingsRoundTripThroughTheToolsDecoders) {
         const char* value;
     };
     const Case cases[] = {
-        {"QQS#ADR:005#", "QQQ#QX#", "Edit14", "005"},
-        {"QQS#JTM:120#", "QQQ#QX#", "Edit6", "120"},
-        {"QQS#MD:1#", "QQQ#QX#", "ComboBox14", "1"},
-        {"QQS#BA1:42#", "QQQ#QX#", "ComboBox4", "2"},
-        {"QQS#DPS3:07,1#", "QQQ#QX#", "XS03", "7"},
-        {"QQS#DPS3:07,1#", "QQQ#QX#", "XSFA3", "1"},
-        {"QQS#YB:22#", "QQQ#QV#", "ComboBox1", "2"},
-        {"QQS#HART4:0,0,07,9,250#", "QQQ#QQ4#", "ComboBox34", "5"},
-        {"QQS#HART4:0,0,07,9,250#", "QQQ#QQ4#", "Edit1", "250"},
-        {"QQS#DFOT2:13213#", "QQQ#QQ2#", "FAMOUT7", "1"},
-        {"QQS#FMW:3,12.50#", "QQQ#QQ0#", "Beilv", "12.50"},
+        {"QQS#ADR:005#", "QQQ#QX#", "slaveAddress", "005"},
+        {"QQS#JTM:120#", "QQQ#QX#", "pollInterval", "120"},
+        {"QQS#MD:1#", "QQQ#QX#", "operatingMode", "1"},
+        {"QQS#BA1:42#", "QQQ#QX#", "rs232.parity", "2"},
+        {"QQS#DPS3:07,1#", "QQQ#QX#", "display3.value", "7"},
+        {"QQS#DPS3:07,1#", "QQQ#QX#", "display3.format", "1"},
+        {"QQS#YB:22#", "QQQ#QV#", "instrumentCount", "2"},
+        {"QQS#HART4:0,0,07,9,250#", "QQQ#QQ4#", "prefixLength", "5"},
+        {"QQS#HART4:0,0,07,9,250#", "QQQ#QQ4#", "cacheTime", "250"},
+        {"QQS#DFOT2:13213#", "QQQ#QQ2#", "format4", "1"},
+        {"QQS#FMW:3,12.50#", "QQQ#QQ0#", "coefficient", "12.50"},
     };
     for (const Case& c : cases) {
         TalmireModule m;
         ASSERT_EQ(Ask(m, c.setting), "QQS OK") << c.setting;
         const std::string reply = Ask(m, c.query);
-        ReplyDecode d;
+        std::map<std::string, std::string> d;
         if (std::string_view(c.query) == "QQQ#QV#")
-            d = DecodeCommunicationReply(reply);
+            d = Decoded(DecodeCommunicationReply(reply));
         else if (std::string_view(c.query) == "QQQ#QX#")
-            d = DecodeSystemParameterReply(reply);
+            d = Decoded(DecodeSystemParameterReply(reply));
         else
-            d = DecodeModbusParameterReply(reply, -1);
-        EXPECT_EQ(Decoded(d)[c.control], c.value) << c.setting << " -> " << reply;
+            d = Decoded(DecodeChannelReply(reply, -1));
+        EXPECT_EQ(d[c.control], c.value) << c.setting << " -> " << reply;
     }
 }
 
@@ -80,14 +81,14 @@ TEST(SimModule, CustomInstrumentGroupsRoundTrip) {
     ASSERT_EQ(Ask(m, "QQS#HART0:1,1,00,5,010#"), "QQS OK");
     ASSERT_EQ(Ask(m, "QQS#MDBS0:8,1030,1070,0000,0000#"), "QQS OK");
     ASSERT_EQ(Ask(m, std::string("QQS#CAMD01:1<03,\x01\x02\xFF", 19)), "QQS OK");
-    const auto fields = Decoded(DecodeModbusParameterReply(Ask(m, "QQQ#QQ0#"), 1));
-    EXPECT_EQ(fields.at("GroupBox13"), "shown");
-    EXPECT_EQ(fields.at("Edit4"), "01 02 FF");
-    EXPECT_EQ(fields.at("ComboBox28"), "1");
-    EXPECT_EQ(fields.at("Edit5"), "");
-    EXPECT_EQ(fields.at("READADR3"), "07");
-    EXPECT_EQ(fields.at("ComboBox15"), "5");
-    EXPECT_EQ(fields.at("ComboBox7"), "0");
+    const auto fields = Decoded(DecodeChannelReply(Ask(m, "QQQ#QQ0#"), 1));
+    EXPECT_EQ(fields.at("custom"), "shown");
+    EXPECT_EQ(fields.at("command1.bytes"), "01 02 FF");
+    EXPECT_EQ(fields.at("command1.enabled"), "1");
+    EXPECT_EQ(fields.at("command2.bytes"), "");
+    EXPECT_EQ(fields.at("variable2.start"), "07");
+    EXPECT_EQ(fields.at("addressBits"), "5");
+    EXPECT_EQ(fields.at("operatingMode"), "0");
 }
 
 TEST(SimModule, InvalidSettingsAreRefusedAndChangeNothing) {

@@ -1,8 +1,8 @@
 // The transparent-mode page over a pseudo-terminal: HART frames as sent and shown, and the
 // instrument's replies decoded into the window.
 
-#include "exchange/RequestCodes.h"
 #include "hart/HartUnits.h"
+#include "link/RequestTable.h"
 #include "tests/ui/WindowFixture.h"
 
 namespace {
@@ -34,34 +34,34 @@ TEST_F(HartWindow, IdentityQueryFrameAndFirstTimeoutOfOneSecond) {
         {1, 0, Bytes({0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x02, 0x00, 0x00, 0x00, 0x02})},
     };
     for (const Case& c : cases) {
-        form->ComboBox42->SetItemIndex(c.mode);
-        form->ComboBox30->SetItemIndex(c.address);
-        form->Edit28->setText("stale");
-        QTest::mouseClick(form->Button7, Qt::LeftButton);
+        form->hartPage->ComboBox42->SetItemIndex(c.mode);
+        form->hartPage->ComboBox30->SetItemIndex(c.address);
+        form->hartPage->Edit28->setText("stale");
+        QTest::mouseClick(form->hartPage->Button7, Qt::LeftButton);
         EXPECT_EQ(Hex(Sent(c.frame.size())), Hex(c.frame));
         EXPECT_EQ(form->Edit8->text().toStdString(), Hex(c.frame));
-        EXPECT_EQ(form->Edit28->text(), "");
-        EXPECT_EQ(form->frameBuffer[FrameBuffer::PollAddressIndex], c.address);
-        EXPECT_EQ(form->Timer3->Interval(), 1000); // only enabled, interval untouched
+        EXPECT_EQ(form->hartPage->Edit28->text(), "");
+        EXPECT_EQ(form->link.frameBuffer[FrameBuffer::PollAddressIndex], c.address);
+        EXPECT_EQ(form->link.Timer3->Interval(), 1000); // only enabled, interval untouched
     }
 }
 
 TEST_F(HartWindow, IdentityThenVariablesThenAddressWrite) {
     OpenPort();
-    form->ComboBox30->SetItemIndex(2);
-    QTest::mouseClick(form->Button7, Qt::LeftButton);
+    form->hartPage->ComboBox30->SetItemIndex(2);
+    QTest::mouseClick(form->hartPage->Button7, Qt::LeftButton);
     Sent(12);
     Reply(IdentityReply(0x00, 0x12, 0x34));
-    ASSERT_TRUE(WaitFor([&] { return form->Edit32->text() == "4660"; }));
-    EXPECT_EQ(form->Edit28->text(), "38");
-    EXPECT_EQ(form->Edit29->text(), "6");
-    EXPECT_EQ(form->Edit31->text(), "5");
-    EXPECT_EQ(form->ComboBox27->ItemIndex(), 2);
-    EXPECT_EQ(form->PendingRequest, 0);
+    ASSERT_TRUE(WaitFor([&] { return form->hartPage->Edit32->text() == "4660"; }));
+    EXPECT_EQ(form->hartPage->Edit28->text(), "38");
+    EXPECT_EQ(form->hartPage->Edit29->text(), "6");
+    EXPECT_EQ(form->hartPage->Edit31->text(), "5");
+    EXPECT_EQ(form->hartPage->ComboBox27->ItemIndex(), 2);
+    EXPECT_EQ(form->link.PendingRequest, RequestKind::None);
     EXPECT_EQ(form->Memo10->toPlainText().toStdString(), Hex(IdentityReply(0x00, 0x12, 0x34)));
 
     // Command 3 addresses the instrument by what the identity reply told.
-    QTest::mouseClick(form->Button16, Qt::LeftButton);
+    QTest::mouseClick(form->hartPage->Button16, Qt::LeftButton);
     const std::string query = Sent(16);
     EXPECT_EQ(Hex(query), Hex(Bytes({0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x82, 0xA6, 0x06,
                                      0x00, 0x12, 0x34, 0x03, 0x00, 0x07})));
@@ -75,24 +75,24 @@ TEST_F(HartWindow, IdentityThenVariablesThenAddressWrite) {
         reply += static_cast<char>(units[i]) + values[i];
     reply += '\0';
     Reply(reply);
-    ASSERT_TRUE(WaitFor([&] { return form->Edit30->text() == "00000000"; }));
-    EXPECT_EQ(form->Edit25->text(), "4");
-    EXPECT_EQ(form->Edit26->text(), "-3.75");
-    EXPECT_EQ(form->Edit27->text(), "1.5");
-    EXPECT_EQ(form->HLabel2->text(), "4");
-    EXPECT_EQ(form->HLabel5->text(), "00000000");
-    EXPECT_EQ(form->ComboBox3->ItemIndex(), UnitIndexForCode(32));
-    EXPECT_EQ(form->ComboBox33->ItemIndex(), UnitIndexForCode(39));
+    ASSERT_TRUE(WaitFor([&] { return form->hartPage->Edit30->text() == "00000000"; }));
+    EXPECT_EQ(form->hartPage->Edit25->text(), "4");
+    EXPECT_EQ(form->hartPage->Edit26->text(), "-3.75");
+    EXPECT_EQ(form->hartPage->Edit27->text(), "1.5");
+    EXPECT_EQ(form->modbusPage->HLabel2->text(), "4");
+    EXPECT_EQ(form->modbusPage->HLabel5->text(), "00000000");
+    EXPECT_EQ(form->hartPage->ComboBox3->ItemIndex(), UnitIndexForCode(32));
+    EXPECT_EQ(form->hartPage->ComboBox33->ItemIndex(), UnitIndexForCode(39));
 
     // Command 6 raises RTS first and sets the 3000 ms time-out.
-    form->ComboBox27->SetItemIndex(5);
-    QTest::mouseClick(form->Button14, Qt::LeftButton);
+    form->hartPage->ComboBox27->SetItemIndex(5);
+    QTest::mouseClick(form->hartPage->Button14, Qt::LeftButton);
     const std::string write = Sent(17);
     EXPECT_EQ(static_cast<unsigned char>(write[13]), 0x06);
     EXPECT_EQ(static_cast<unsigned char>(write[15]), 0x05);
-    EXPECT_EQ(form->Comm1.RtsControl(), TRtsControl::RtsEnable);
-    EXPECT_EQ(form->Timer3->Interval(), 3000);
-    EXPECT_EQ(form->PendingRequest, Request::HartWriteAddress);
+    EXPECT_EQ(form->link.Comm1.RtsControl(), TRtsControl::RtsEnable);
+    EXPECT_EQ(form->link.Timer3->Interval(), 3000);
+    EXPECT_EQ(form->link.PendingRequest, RequestKind::HartWriteAddress);
 }
 
 TEST_F(HartWindow, ManualFrameAndItsRefusals) {
@@ -111,21 +111,21 @@ TEST_F(HartWindow, ManualFrameAndItsRefusals) {
     };
     for (const Case& c : cases) {
         messages.clear();
-        form->Edit10->setText(c.text);
-        QTest::mouseClick(form->Button20, Qt::LeftButton);
+        form->hartPage->Edit10->setText(c.text);
+        QTest::mouseClick(form->hartPage->Button20, Qt::LeftButton);
         if (c.frame.empty()) {
             EXPECT_EQ(LastMessage().toStdString(), c.message) << c.text;
             EXPECT_EQ(SentAll(150), "") << c.text;
             EXPECT_EQ(form->Edit8->text(), "");
         } else {
             EXPECT_EQ(Hex(Sent(c.frame.size())), Hex(c.frame));
-            EXPECT_EQ(form->PendingRequest, Request::HartManual);
+            EXPECT_EQ(form->link.PendingRequest, RequestKind::HartManual);
         }
     }
     messages.clear();
-    form->Edit9->setText("six");
-    form->Edit10->setText("02 80");
-    QTest::mouseClick(form->Button20, Qt::LeftButton);
+    form->hartPage->Edit9->setText("six");
+    form->hartPage->Edit10->setText("02 80");
+    QTest::mouseClick(form->hartPage->Button20, Qt::LeftButton);
     EXPECT_EQ(LastMessage(), "'six' is not a valid integer value.");
 }
 
@@ -137,23 +137,23 @@ TEST_F(HartWindow, AddressMirrorsIntoInstrumentNumberWithoutQuerying) {
         const char* label19;
     };
     for (const Case c : {Case{1, 1, "40011"}, Case{8, 8, "40081"}, Case{12, -1, "40081"}}) {
-        form->ComboBox30->SetItemIndex(c.address);
-        emit form->ComboBox30->UserChanged();
-        EXPECT_EQ(form->ComboBox41->ItemIndex(), c.instrument);
-        EXPECT_EQ(form->Label19->text(), c.label19);
+        form->hartPage->ComboBox30->SetItemIndex(c.address);
+        emit form->hartPage->ComboBox30->UserChanged();
+        EXPECT_EQ(form->modbusPage->ComboBox41->ItemIndex(), c.instrument);
+        EXPECT_EQ(form->modbusPage->Label19->text(), c.label19);
     }
     EXPECT_EQ(SentAll(150), "");
 }
 
 TEST_F(HartWindow, ToolsModbusTestAndCalculator) {
     OpenPort();
-    QTest::mouseClick(form->Button4, Qt::LeftButton);
+    QTest::mouseClick(form->modbusPage->Button4, Qt::LeftButton);
     const std::string frame = Bytes({0x01, 0x03, 0x00, 0x00, 0x00, 0x0A, 0xC5, 0xCD});
     EXPECT_EQ(Hex(Sent(8)), Hex(frame));
     EXPECT_EQ(form->Edit8->text().toStdString(), Hex(frame));
     Reply(Bytes({0x01, 0x83, 0x02, 0xC0, 0xF1}));
     ASSERT_TRUE(WaitFor([&] { return form->Memo10->toPlainText() == "01 83 02 C0 F1 "; }));
-    EXPECT_EQ(form->PendingRequest, Request::ModbusTest);
+    EXPECT_EQ(form->link.PendingRequest, RequestKind::ModbusTest);
 
     struct Case {
         const char* text;
@@ -168,9 +168,9 @@ TEST_F(HartWindow, ToolsModbusTestAndCalculator) {
     };
     for (const Case& c : cases) {
         messages.clear();
-        form->Edit7->setText(c.text);
-        QTest::mouseClick(form->Button13, Qt::LeftButton);
-        EXPECT_EQ(form->Edit22->text().toStdString(), c.value) << c.text;
+        form->modbusPage->Edit7->setText(c.text);
+        QTest::mouseClick(form->modbusPage->Button13, Qt::LeftButton);
+        EXPECT_EQ(form->modbusPage->Edit22->text().toStdString(), c.value) << c.text;
         EXPECT_EQ(LastMessage().toStdString(), c.message) << c.text;
     }
     EXPECT_EQ(form->Memo10->toPlainText(), "01 83 02 C0 F1 "); // the calculator is offline

@@ -37,7 +37,7 @@ protected:
     void OpenPort() {
         form->SPREALCOM->ShowText(QString::fromStdString(pty.path));
         QTest::mouseClick(form->Button1, Qt::LeftButton);
-        ASSERT_TRUE(form->PortIsOpen)
+        ASSERT_TRUE(form->link.PortIsOpen)
             << (messages.empty() ? "" : messages.back().text.toStdString());
     }
     // Processes events until `done` holds or `ms` pass.

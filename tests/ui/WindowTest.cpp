@@ -1,7 +1,7 @@
 // The window as a whole: its initial state, opening the port, the receive routes, the
 // time-outs, the auto-close and a lost line.
 
-#include "exchange/RequestCodes.h"
+#include "link/RequestTable.h"
 #include "tests/ui/WindowFixture.h"
 
 #include <QAbstractItemView>
@@ -75,17 +75,17 @@ TEST_F(Window, InitialStateOfNamedControls) {
     EXPECT_EQ(form->windowTitle(), "TALMIRE");
     EXPECT_EQ(form->PageControl1->currentIndex(), 0);
     EXPECT_EQ(form->Memo10->toPlainText(), "");
-    EXPECT_FALSE(form->Timer2->Enabled());
-    EXPECT_FALSE(form->Timer3->Enabled());
-    EXPECT_FALSE(form->Timer4->Enabled());
+    EXPECT_FALSE(form->link.Timer2->Enabled());
+    EXPECT_FALSE(form->link.Timer3->Enabled());
+    EXPECT_FALSE(form->link.Timer4->Enabled());
     EXPECT_TRUE(form->Timer5->Enabled());
-    EXPECT_EQ(form->Timer3->Interval(), 1000);
-    EXPECT_EQ(form->ComboBox3->count(), 77);
-    EXPECT_EQ(form->ComboBox32->itemText(14), "R    ");
-    EXPECT_EQ(form->ComboBox3->itemText(14), "R   ");
-    EXPECT_EQ(form->ComboBox3->itemText(12), QString(QChar(0x2103)) + "  ");
-    EXPECT_EQ(form->ComboBox17->count(), 16);
-    EXPECT_EQ(form->XS01->maxVisibleItems(), 12);
+    EXPECT_EQ(form->link.Timer3->Interval(), 1000);
+    EXPECT_EQ(form->hartPage->ComboBox3->count(), 77);
+    EXPECT_EQ(form->hartPage->ComboBox32->itemText(14), "R    ");
+    EXPECT_EQ(form->hartPage->ComboBox3->itemText(14), "R   ");
+    EXPECT_EQ(form->hartPage->ComboBox3->itemText(12), QString(QChar(0x2103)) + "  ");
+    EXPECT_EQ(form->modbusPage->ComboBox17->count(), 16);
+    EXPECT_EQ(form->systemPage->XS01->maxVisibleItems(), 12);
     EXPECT_EQ(form->Label8->size(), QSize(17, 33));
     EXPECT_FALSE(form->Image1->pixmap().isNull());
 }
@@ -108,19 +108,20 @@ TEST_F(Window, ListValueIsTheDisplayedItem) {
     }
     EXPECT_EQ(parity->lineEdit()->completer(), nullptr);
     // A list that shows a text with nothing selected still has that item as its value.
-    EXPECT_EQ(form->ComboBox30->ListValue(), 0);
-    EXPECT_EQ(form->ComboBox30->ItemIndex(), -1);
+    EXPECT_EQ(form->hartPage->ComboBox30->ListValue(), 0);
+    EXPECT_EQ(form->hartPage->ComboBox30->ItemIndex(), -1);
 }
 
 TEST_F(Window, WiringDiagramAppearsWithItsPage) {
-    EXPECT_TRUE(form->Image3->pixmap().isNull()); // not decoded while its page is hidden
+    EXPECT_TRUE(
+        form->wiringPage->Image3->pixmap().isNull()); // not decoded while its page is hidden
     form->PageControl1->setCurrentIndex(3);
     QCoreApplication::processEvents();
-    ASSERT_TRUE(form->Image3->isVisible());
-    EXPECT_EQ(form->Image3->pixmap().size(), QSize(688, 360));
+    ASSERT_TRUE(form->wiringPage->Image3->isVisible());
+    EXPECT_EQ(form->wiringPage->Image3->pixmap().size(), QSize(688, 360));
     form->PageControl1->setCurrentIndex(0);
     form->PageControl1->setCurrentIndex(3);
-    EXPECT_EQ(form->Image3->pixmap().size(), QSize(688, 360));
+    EXPECT_EQ(form->wiringPage->Image3->pixmap().size(), QSize(688, 360));
 }
 
 TEST_F(Window, DropDownRefreshesPortsAndPickingAnItemSelectsIt) {
@@ -149,20 +150,20 @@ TEST_F(Window, OpenAndCloseTogglesCaptionsAndQueryButton) {
     OpenPort();
     EXPECT_EQ(form->Button1->text(), "close");
     EXPECT_TRUE(form->Button6->isEnabled());
-    EXPECT_EQ(form->Comm1.BaudRate(), 9600u);
-    EXPECT_EQ(form->Comm1.DtrControl(), TDtrControl::DtrDisable);
+    EXPECT_EQ(form->link.Comm1.BaudRate(), 9600u);
+    EXPECT_EQ(form->link.Comm1.DtrControl(), TDtrControl::DtrDisable);
     QTest::mouseClick(form->Button1, Qt::LeftButton);
-    EXPECT_FALSE(form->PortIsOpen);
-    EXPECT_FALSE(form->Comm1.IsOpen());
+    EXPECT_FALSE(form->link.PortIsOpen);
+    EXPECT_FALSE(form->link.Comm1.IsOpen());
     EXPECT_EQ(form->Button1->text(), "open");
     EXPECT_FALSE(form->Button6->isEnabled());
-    form->CheckBox1->setChecked(true);
-    form->CheckBox2->setChecked(true);
+    form->systemPage->CheckBox1->setChecked(true);
+    form->systemPage->CheckBox2->setChecked(true);
     form->ComboBox11->SetItemIndex(7);
     OpenPort();
-    EXPECT_EQ(form->Comm1.BaudRate(), 15200u);
-    EXPECT_EQ(form->Comm1.DtrControl(), TDtrControl::DtrEnable);
-    EXPECT_EQ(form->Comm1.RtsControl(), TRtsControl::RtsEnable);
+    EXPECT_EQ(form->link.Comm1.BaudRate(), 15200u);
+    EXPECT_EQ(form->link.Comm1.DtrControl(), TDtrControl::DtrEnable);
+    EXPECT_EQ(form->link.Comm1.RtsControl(), TRtsControl::RtsEnable);
     EXPECT_TRUE(messages.empty());
 }
 
@@ -191,8 +192,8 @@ TEST_F(Window, FailedOpenReportsAndLeavesTheWindowClosed) {
         if (!c.message.isEmpty()) {
             EXPECT_EQ(messages[0].text, c.message);
         }
-        EXPECT_FALSE(form->PortIsOpen);
-        EXPECT_FALSE(form->Comm1.IsOpen());
+        EXPECT_FALSE(form->link.PortIsOpen);
+        EXPECT_FALSE(form->link.Comm1.IsOpen());
         EXPECT_EQ(form->Button1->text(), "open");
     }
     // A port another program holds.
@@ -205,7 +206,7 @@ TEST_F(Window, FailedOpenReportsAndLeavesTheWindowClosed) {
     form->SPREALCOM->ShowText(QString::fromStdString(pty.path));
     QTest::mouseClick(form->Button1, Qt::LeftButton);
     EXPECT_EQ(LastMessage(), "Error opening serial port.");
-    EXPECT_FALSE(form->PortIsOpen);
+    EXPECT_FALSE(form->link.PortIsOpen);
 }
 
 TEST_F(Window, ErrorReportAddsAFullStopWhenTheLastCharacterSortsAfterIt) {
@@ -224,23 +225,23 @@ TEST_F(Window, ReceiveRoutesShowTextOrHexAndBoundTheChunk) {
     // Nothing pending: shown as text, the request stays at 0.
     Reply("hello");
     ASSERT_TRUE(WaitFor([&] { return form->Memo10->toPlainText() == "hello"; }));
-    EXPECT_EQ(form->PendingRequest, 0);
+    EXPECT_EQ(form->link.PendingRequest, RequestKind::None);
 
     // A 300-byte chunk on a hex route: the text keeps 255 bytes, the hex shows 255 pairs.
-    form->SendRequest({0x01}, "x", Request::ModbusTest, Timeout::Connection);
+    form->SendRequest(RequestKind::ModbusTest, {0x01}, "x");
     std::string big(300, '\x5A');
     Reply(big);
     ASSERT_TRUE(WaitFor([&] { return form->Memo10->toPlainText().size() == qsizetype{255} * 3; }));
-    EXPECT_EQ(form->RxText.size(), 255u);
-    EXPECT_EQ(form->frameBuffer.Received().size(), 300u);
-    EXPECT_EQ(form->PendingRequest, Request::ModbusTest);
-    EXPECT_FALSE(form->Timer3->Enabled());
+    EXPECT_EQ(form->link.RxText.size(), 255u);
+    EXPECT_EQ(form->link.frameBuffer.Received().size(), 300u);
+    EXPECT_EQ(form->link.PendingRequest, RequestKind::ModbusTest);
+    EXPECT_FALSE(form->link.Timer3->Enabled());
 
     // A setting's answer ends the request; a second chunk is shown as text too.
-    form->SendRequest({0x02}, "y", Request::Setting, Timeout::Setting);
+    form->SendRequest(RequestKind::Setting, {0x02}, "y");
     Reply("OK");
     ASSERT_TRUE(WaitFor([&] { return form->Memo10->toPlainText() == "OK"; }));
-    EXPECT_EQ(form->PendingRequest, 0);
+    EXPECT_EQ(form->link.PendingRequest, RequestKind::None);
     QTest::mouseClick(form->Button26, Qt::LeftButton);
     EXPECT_EQ(form->Memo10->toPlainText(), "");
     EXPECT_EQ(form->Edit8->text(), "y");
@@ -248,40 +249,39 @@ TEST_F(Window, ReceiveRoutesShowTextOrHexAndBoundTheChunk) {
 
 TEST_F(Window, TimeoutsReportByKindAfterTheirInterval) {
     struct Case {
-        int code;
-        int kind;
-        ReplyTimeout timeout;
+        RequestKind code;
+        TimeoutReport kind;
         int expectMs;
         QString message;
         QString label68;
     };
     // The first request before any other runs on the 1000 ms default.
     const Case cases[] = {
-        {Request::HartIdentity, Timeout::Setting, ReplyTimeout::EnableOnly, 1000, "!",
+        {RequestKind::HartIdentity, TimeoutReport::Setting, 1000, "!", "set timeout"},
+        {RequestKind::Communication, TimeoutReport::Connection, 3000, "connection time out!",
          "set timeout"},
-        {Request::Communication, Timeout::Connection, ReplyTimeout::SetInterval, 3000,
-         "connection time out!", "set timeout"},
-        {Request::SystemParameters, Timeout::ParameterQuery, ReplyTimeout::SetInterval, 3000,
+        {RequestKind::SystemParameters, TimeoutReport::ParameterQuery, 3000,
          "parameter query timeout!", ""},
-        {Request::DisplayTest, Timeout::DisplayTest, ReplyTimeout::SetInterval, 3000, "", ""},
+        {RequestKind::DisplayTest, TimeoutReport::DisplayTest, 3000, "", ""},
     };
     for (const Case& c : cases) {
         messages.clear();
         QElapsedTimer clock;
         clock.start();
-        form->SendRequest({0x51}, "Q", c.code, c.kind, c.timeout);
-        ASSERT_TRUE(WaitFor([&] { return !form->Timer3->Enabled(); }, 6000));
+        form->SendRequest(c.code, {0x51}, "Q");
+        EXPECT_EQ(form->link.TimeoutKind, c.kind);
+        ASSERT_TRUE(WaitFor([&] { return !form->link.Timer3->Enabled(); }, 6000));
         const qint64 elapsed = clock.elapsed();
-        EXPECT_GE(elapsed, c.expectMs - 50) << c.code;
-        EXPECT_LT(elapsed, c.expectMs + 1500) << c.code;
+        EXPECT_GE(elapsed, c.expectMs - 50) << SpecOf(c.code).name;
+        EXPECT_LT(elapsed, c.expectMs + 1500) << SpecOf(c.code).name;
         if (c.message.isEmpty()) {
             EXPECT_TRUE(messages.empty());
         } else {
             ASSERT_EQ(messages.size(), 1u);
             EXPECT_EQ(messages[0].text, c.message);
         }
-        EXPECT_EQ(form->Label68->text(), c.label68);
-        EXPECT_EQ(form->PendingRequest, c.code); // a time-out keeps the code
+        EXPECT_EQ(form->modbusPage->Label68->text(), c.label68);
+        EXPECT_EQ(form->link.PendingRequest, c.code); // a time-out keeps the code
     }
 }
 
@@ -307,18 +307,18 @@ TEST_F(Window, TimerSemantics) {
 
 TEST_F(Window, RsLineSettingClosesThePortTwoSecondsLater) {
     OpenPort();
-    form->ComboBox8->SetItemIndex(6);
-    form->ComboBox9->SetItemIndex(2);
-    QTest::mouseClick(form->Button9, Qt::LeftButton);
+    form->systemPage->ComboBox8->SetItemIndex(6);
+    form->systemPage->ComboBox9->SetItemIndex(2);
+    QTest::mouseClick(form->systemPage->Button9, Qt::LeftButton);
     EXPECT_EQ(Sent(11), "QQS#BA2:62#");
-    EXPECT_TRUE(form->PortIsOpen);
+    EXPECT_TRUE(form->link.PortIsOpen);
     QElapsedTimer clock;
     clock.start();
-    ASSERT_TRUE(WaitFor([&] { return !form->PortIsOpen; }, 4000));
+    ASSERT_TRUE(WaitFor([&] { return !form->link.PortIsOpen; }, 4000));
     EXPECT_GE(clock.elapsed(), 1900);
     EXPECT_EQ(form->Button1->text(), "open");
     EXPECT_FALSE(form->Button6->isEnabled());
-    EXPECT_FALSE(form->Comm1.IsOpen());
+    EXPECT_FALSE(form->link.Comm1.IsOpen());
 }
 
 TEST_F(Window, LostLineClosesThePortAndSaysSo) {
@@ -327,26 +327,26 @@ TEST_F(Window, LostLineClosesThePortAndSaysSo) {
         messages.clear();
         form->SPREALCOM->ShowText(QString::fromStdString(line.path));
         QTest::mouseClick(form->Button1, Qt::LeftButton);
-        ASSERT_TRUE(form->PortIsOpen);
+        ASSERT_TRUE(form->link.PortIsOpen);
         if (midReply) {
-            form->SendRequest({0x51}, "Q", Request::SystemParameters, Timeout::ParameterQuery);
+            form->SendRequest(RequestKind::SystemParameters, {0x51}, "Q");
             ASSERT_TRUE(line.Write({'Q', 'X', ' ', 'D'}));
         }
         line.CloseMaster();
-        ASSERT_TRUE(WaitFor([&] { return !form->PortIsOpen; }, 3000)) << midReply;
+        ASSERT_TRUE(WaitFor([&] { return !form->link.PortIsOpen; }, 3000)) << midReply;
         EXPECT_EQ(form->Button1->text(), "open");
         EXPECT_FALSE(form->Button6->isEnabled());
-        EXPECT_FALSE(form->Comm1.IsOpen());
+        EXPECT_FALSE(form->link.Comm1.IsOpen());
         ASSERT_FALSE(messages.empty());
         EXPECT_TRUE(messages.back().text.contains("serial port was lost")) << midReply;
     }
 }
 
 TEST_F(Window, EditFourteenCopiesIntoTheTestAddress) {
-    QTest::keyClicks(form->Edit14, "12");
-    EXPECT_EQ(form->Edit18->text(), "12");
-    QTest::keyClicks(form->Edit18, "3");
-    EXPECT_EQ(form->Edit14->text(), "12");
+    QTest::keyClicks(form->systemPage->Edit14, "12");
+    EXPECT_EQ(form->modbusPage->Edit18->text(), "12");
+    QTest::keyClicks(form->modbusPage->Edit18, "3");
+    EXPECT_EQ(form->systemPage->Edit14->text(), "12");
 }
 
 } // namespace

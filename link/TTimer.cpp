@@ -1,4 +1,4 @@
-#include "ui/TTimer.h"
+#include "link/TTimer.h"
 
 TTimer::TTimer(const QString& name, int intervalMs, bool enabled, QObject* parent)
     : QObject(parent), interval(intervalMs) {

@@ -1,0 +1,15 @@
+#include "ui/TPictureLabel.h"
+
+#include "ui/JpegLoader.h"
+
+TPictureLabel::TPictureLabel(const QString& resourcePath, QWidget* parent)
+    : QLabel(parent), pending(resourcePath) {}
+
+void TPictureLabel::showEvent(QShowEvent* event) {
+    if (!pending.isEmpty()) {
+        // One try only: a picture that cannot be decoded leaves the label empty.
+        setPixmap(QPixmap::fromImage(LoadJpeg(pending)));
+        pending.clear();
+    }
+    QLabel::showEvent(event);
+}
