@@ -55,6 +55,7 @@ Profile ReadModule(CliSession& session) {
     const CommunicationReply link = ReadLink(session);
     const SystemParameterReply system = ReadSystem(session);
     std::vector<ChannelReply> channels;
+    channels.reserve(ChannelCount);
     for (int i = 0; i < ChannelCount; ++i) {
         channels.push_back(ReadChannel(session, i));
     }

@@ -180,6 +180,15 @@ try:
         check("a profile with %s is refused before anything is sent" % name,
               rc == 2 and open(state).read() == before, err)
 
+    # Answers in two chunks: HART and MODBUS answers are joined by their own length.
+    sim.stop()
+    sim = Sim("--state", state, "--instruments", "4", "--gap-ms", "150")
+    for args in (["hart", "id"], ["modbus", "read", "--slave", "1", "--start", "0", "--count",
+                                  "10"]):
+        rc, out, err = cli(sim.link, "--verbose", *args)
+        check("an answer in two chunks: " + " ".join(args),
+              rc == 0 and err.count("<<") >= 2, out + err)
+
     # Scans.
     rc, out, err = cli(sim.link, "hart", "set-address", "5", "--address", "0")
     check("hart set-address", rc == 0, err)
