@@ -4,14 +4,6 @@
 
 #include <optional>
 
-std::string NoItemMessage(std::string_view fieldName) {
-    return "Please choose a value for " + std::string(fieldName) + ".";
-}
-
-std::string RangeMessage(std::string_view fieldName, int maximum) {
-    return std::string(fieldName) + " must be a number from 0 to " + std::to_string(maximum) + ".";
-}
-
 ConfigFrameBuilder& ConfigFrameBuilder::Text(std::string_view text) {
     if (failure_ == FrameFailure::None) {
         frame_ += text;
@@ -74,7 +66,7 @@ ConfigFrameBuilder& ConfigFrameBuilder::Number(const NumberField& field, std::st
         maximum = maximum * 10 + 9;
     }
     if (*value < 0 || *value > maximum) {
-        return Refuse(RangeMessage(field.name, maximum));
+        return Refuse(RangeMessage(field.name, 0, maximum));
     }
     std::string digits(static_cast<std::size_t>(field.digits), '0');
     int rest = *value;

@@ -57,8 +57,3 @@ private:
     FrameFailure failure_ = FrameFailure::None;
     std::string message_;
 };
-
-// "Please choose a value for <name>."
-std::string NoItemMessage(std::string_view fieldName);
-// "<name> must be a number from 0 to <max>."
-std::string RangeMessage(std::string_view fieldName, int maximum);

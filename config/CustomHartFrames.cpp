@@ -48,13 +48,8 @@ FrameResult CustomCommandSetting(int instrument, int command, int switchIndex,
                                    std::to_string(command) + ".");
     }
     const HexPairs pairs = ParseHexPairs(hexText, MaxCommandBytes);
-    switch (pairs.status) {
-    case HexPairsStatus::BadSeparator:
-        return FrameResult::Refuse("NO SPACK");
-    case HexPairsStatus::BadDigit:
-        return FrameResult::Refuse("Data eeore!");
-    case HexPairsStatus::Ok:
-        break;
+    if (const char* refusal = HexPairsRefusal(pairs.status)) {
+        return FrameResult::Refuse(refusal);
     }
     const std::size_t count = pairs.bytes.size();
     const std::string countDigits{static_cast<char>('0' + count / 10),

@@ -17,15 +17,3 @@ std::string FrameBuffer::StoreChunk(const std::uint8_t* data, std::size_t length
 std::span<const std::uint8_t> FrameBuffer::Received() const {
     return {bytes_.data() + ReceiveBegin, receivedLength_};
 }
-
-bool FrameBuffer::StoreOutgoing(std::span<const std::uint8_t> frame) {
-    if (frame.size() > OutgoingSize) {
-        return false;
-    }
-    std::copy(frame.begin(), frame.end(), bytes_.begin() + OutgoingBegin);
-    return true;
-}
-
-std::span<std::uint8_t> FrameBuffer::Outgoing() {
-    return {bytes_.data() + OutgoingBegin, OutgoingSize};
-}

@@ -6,20 +6,14 @@
 #include <span>
 #include <string>
 
-// The byte array every request builder and reply decoder shares:
-//   0..2    device identification of the HART instrument (most significant first)
-//   6       its device type
+// The exchange's byte array:
 //   7       polling address of the last identity query
-//   8..511  the outgoing frame
 //   512..915 the last received chunk (404 bytes of room)
+// The other bytes are not used.
 class FrameBuffer {
 public:
     static constexpr std::size_t Size = 916;
-    static constexpr std::size_t DeviceIdIndex = 0;
-    static constexpr std::size_t DeviceTypeIndex = 6;
     static constexpr std::size_t PollAddressIndex = 7;
-    static constexpr std::size_t OutgoingBegin = 8;
-    static constexpr std::size_t OutgoingSize = 504;
     static constexpr std::size_t ReceiveBegin = 512;
     static constexpr std::size_t ReceiveSize = 404;
     // The received chunk as text keeps at most this many characters.
@@ -34,11 +28,6 @@ public:
     std::string StoreChunk(const std::uint8_t* data, std::size_t length);
     // The bytes of the last chunk that the receive region holds.
     std::span<const std::uint8_t> Received() const;
-
-    // Copies a frame into the outgoing region; false (and nothing copied) when it does
-    // not fit.
-    bool StoreOutgoing(std::span<const std::uint8_t> frame);
-    std::span<std::uint8_t> Outgoing();
 
 private:
     std::array<std::uint8_t, Size> bytes_{};

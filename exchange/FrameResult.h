@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -11,6 +12,11 @@
 //  - Refused: a value the builder will not send (no list item displayed, a number out of
 //    its range, a bad hex text ...); `message` names the field, shown in a plain message.
 enum class FrameFailure { None, Conversion, Refused };
+
+// The refusal for a list that displays no item: "Please choose a value for <field>."
+std::string NoItemMessage(std::string_view fieldName);
+// The refusal for a number outside its range: "<field> must be a number from <min> to <max>."
+std::string RangeMessage(std::string_view fieldName, int minimum, int maximum);
 
 struct FrameResult {
     std::vector<std::uint8_t> bytes;

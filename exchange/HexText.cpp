@@ -61,3 +61,15 @@ HexPairs ParseHexPairs(std::string_view text, std::size_t maxPairs) {
     }
     return result;
 }
+
+const char* HexPairsRefusal(HexPairsStatus status) {
+    switch (status) {
+    case HexPairsStatus::BadSeparator:
+        return "NO SPACK";
+    case HexPairsStatus::BadDigit:
+        return "Data eeore!";
+    case HexPairsStatus::Ok:
+        break;
+    }
+    return nullptr;
+}

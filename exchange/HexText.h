@@ -31,5 +31,9 @@ struct HexPairs {
 
 HexPairs ParseHexPairs(std::string_view text, std::size_t maxPairs);
 
+// The refusal a frame builder gives for typed byte text that did not parse: "NO SPACK" for
+// a bad separator, "Data eeore!" for a bad digit; nullptr for Ok.
+const char* HexPairsRefusal(HexPairsStatus status);
+
 // The value of one upper-case hex digit, or -1.
 int HexDigitValue(char c);

@@ -32,9 +32,8 @@ Preambles ReadPreambles(std::string_view preambleText) {
     }
     if (*value < HartMinPreambleValue || *value > HartMaxPreambleValue) {
         return {{},
-                FrameResult::Refuse("\"preamble length\" must be a number from " +
-                                    std::to_string(HartMinPreambleValue) + " to " +
-                                    std::to_string(HartMaxPreambleValue) + ".")};
+                FrameResult::Refuse(RangeMessage("\"preamble length\"", HartMinPreambleValue,
+                                                 HartMaxPreambleValue))};
     }
     return {std::vector<std::uint8_t>(static_cast<std::size_t>(*value + 1), Preamble), {}};
 }
@@ -45,7 +44,7 @@ bool HasValue(int index, int items) {
 
 // `field` names the list as the window labels it.
 FrameResult NoValue(std::string_view field) {
-    return FrameResult::Refuse("Please choose a value for " + std::string(field) + ".");
+    return FrameResult::Refuse(NoItemMessage(field));
 }
 
 std::uint8_t MasterBitFor(int modeIndex) {
@@ -134,11 +133,8 @@ FrameResult HartWriteAddress(std::string_view preambleText, int modeIndex,
 
 FrameResult HartManualFrame(std::string_view preambleText, std::string_view hexText) {
     const HexPairs typed = ParseHexPairs(hexText, HartManualMaxBytes);
-    if (typed.status == HexPairsStatus::BadSeparator) {
-        return FrameResult::Refuse("NO SPACK");
-    }
-    if (typed.status == HexPairsStatus::BadDigit) {
-        return FrameResult::Refuse("Data eeore!");
+    if (const char* refusal = HexPairsRefusal(typed.status)) {
+        return FrameResult::Refuse(refusal);
     }
     Preambles preambles = ReadPreambles(preambleText);
     if (preambles.failure) {

@@ -24,9 +24,8 @@ Field ReadField(std::string_view text, std::string_view label) {
         return {0, FrameResult::ConversionError(ConversionMessage(text))};
     }
     if (*value < 0 || *value > MaxFieldValue) {
-        return {0,
-                FrameResult::Refuse("\"" + std::string(label) + "\" must be a number from 0 to " +
-                                    std::to_string(MaxFieldValue) + ".")};
+        return {0, FrameResult::Refuse(
+                       RangeMessage("\"" + std::string(label) + "\"", 0, MaxFieldValue))};
     }
     return {static_cast<std::uint8_t>(*value), {}};
 }

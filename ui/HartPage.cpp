@@ -22,13 +22,6 @@ QStringList UnitTexts(UnitList list) {
 
 HartPage::HartPage(TForm1& owner, QWidget* sheet) : form(owner) {
     Build(sheet);
-    const auto click = [this](QPushButton* button, void (HartPage::*handler)()) {
-        form.OnClick(button, [this, handler] { (this->*handler)(); });
-    };
-    click(Button7, &HartPage::Button7Click);
-    click(Button16, &HartPage::Button16Click);
-    click(Button14, &HartPage::Button14Click);
-    click(Button20, &HartPage::Button20Click);
     form.OnUserChange(ComboBox30, [this] { ComboBox30Change(); });
 }
 
@@ -49,11 +42,11 @@ void HartPage::Build(QWidget* sheet) {
 
     GroupBox8 = f.Group("GroupBox8", "HART instrument basic parameter");
     auto* g8 = new QGridLayout(GroupBox8);
-    Edit28 = f.Edit("Edit28");
-    Edit29 = f.Edit("Edit29");
-    Edit31 = f.Edit("Edit31");
-    Edit32 = f.Edit("Edit32");
-    Button7 = f.Button("Button7", "HART instrument parameter query");
+    for (auto [edit, name] : {std::pair{&Edit28, "Edit28"}, std::pair{&Edit29, "Edit29"},
+                              std::pair{&Edit31, "Edit31"}, std::pair{&Edit32, "Edit32"}})
+        *edit = f.Edit(name);
+    Button7 = form.Handled(f.Button("Button7", "HART instrument parameter query"), this,
+                           &HartPage::Button7Click);
     Row(g8, 0, {Caption("manufacturing ID:"), Edit28});
     Row(g8, 1, {Caption("sensor type:"), Edit29});
     Row(g8, 2, {Caption("preamble byte count:"), Edit31});
@@ -63,10 +56,9 @@ void HartPage::Build(QWidget* sheet) {
 
     GroupBox10 = f.Group("GroupBox10", "universal HART real-time data");
     auto* g10 = new QGridLayout(GroupBox10);
-    Edit25 = f.Edit("Edit25");
-    Edit26 = f.Edit("Edit26");
-    Edit27 = f.Edit("Edit27");
-    Edit30 = f.Edit("Edit30");
+    for (auto [edit, name] : {std::pair{&Edit25, "Edit25"}, std::pair{&Edit26, "Edit26"},
+                              std::pair{&Edit27, "Edit27"}, std::pair{&Edit30, "Edit30"}})
+        *edit = f.Edit(name);
     ComboBox3 = f.Combo("ComboBox3", UnitTexts(UnitList::Standard));
     ComboBox31 = f.Combo("ComboBox31", UnitTexts(UnitList::Standard));
     ComboBox32 = f.Combo("ComboBox32", UnitTexts(UnitList::ThirdVariable));
@@ -75,14 +67,15 @@ void HartPage::Build(QWidget* sheet) {
     Row(g10, 1, {Caption("current_variable_2:"), Edit26, Caption("unit:"), ComboBox31});
     Row(g10, 2, {Caption("current_variable_3:"), Edit27, Caption("unit:"), ComboBox32});
     Row(g10, 3, {Caption("current_variable_4:"), Edit30, Caption("unit:"), ComboBox33});
-    Button16 = f.Button("Button16", "General HART command data query");
+    Button16 = form.Handled(f.Button("Button16", "General HART command data query"), this,
+                            &HartPage::Button16Click);
     g10->addWidget(Button16, 4, 0, 1, 4);
     g5->addWidget(GroupBox10, 1, 1);
 
     GroupBox6 = f.Group("GroupBox6", "HART address configuration");
     auto* g6 = new QGridLayout(GroupBox6);
     ComboBox27 = f.Selected("ComboBox27", ItemTexts(HartNewAddressTexts), 0);
-    Button14 = f.Button("Button14", "set");
+    Button14 = form.Handled(f.Button("Button14", "set"), this, &HartPage::Button14Click);
     Row(g6, 0, {Caption("HART address:"), ComboBox27});
     g6->addWidget(Button14, 1, 0, 1, 2);
     g5->addWidget(GroupBox6, 1, 2);
@@ -92,7 +85,7 @@ void HartPage::Build(QWidget* sheet) {
     auto* g20 = new QGridLayout(GroupBox20);
     Edit10 = f.Edit("Edit10");
     Edit10->setMinimumWidth(480);
-    Button20 = f.Button("Button20", "send");
+    Button20 = form.Handled(f.Button("Button20", "send"), this, &HartPage::Button20Click);
     g20->addWidget(Caption("HEX  (76 89 FD AD)"), 0, 1);
     g20->addWidget(Caption("Manual HART commands:"), 1, 0);
     g20->addWidget(Edit10, 1, 1);

@@ -12,19 +12,6 @@
 
 ModbusPage::ModbusPage(TForm1& owner, QWidget* sheet) : form(owner) {
     Build(sheet);
-    const auto click = [this](QPushButton* button, void (ModbusPage::*handler)()) {
-        form.OnClick(button, [this, handler] { (this->*handler)(); });
-    };
-    click(Button10, &ModbusPage::Button10Click);
-    click(Button21, &ModbusPage::Button21Click);
-    click(Button2, &ModbusPage::Button2Click);
-    click(Button22, &ModbusPage::Button22Click);
-    click(Button17, &ModbusPage::Button17Click);
-    click(Button18, &ModbusPage::Button18Click);
-    click(Button12, &ModbusPage::Button12Click);
-    click(Button31, &ModbusPage::Button31Click);
-    click(Button4, &ModbusPage::Button4Click);
-    click(Button13, &ModbusPage::Button13Click);
     form.OnUserChange(ComboBox41, [this] { ComboBox41Change(); });
     form.OnUserChange(ComboBox17, [this] { ComboBox17Change(); });
 }

@@ -19,10 +19,10 @@ void ModbusPage::Build(QWidget* sheet) {
     const QStringList switches = ItemTexts(CommandSwitchItems);
     ComboBox28 = f.Combo("ComboBox28", switches);
     Edit4 = f.Edit("Edit4");
-    Button17 = f.Button("Button17", "set");
+    Button17 = form.Handled(f.Button("Button17", "set"), this, &ModbusPage::Button17Click);
     ComboBox29 = f.Combo("ComboBox29", switches);
     Edit5 = f.Edit("Edit5");
-    Button18 = f.Button("Button18", "set");
+    Button18 = form.Handled(f.Button("Button18", "set"), this, &ModbusPage::Button18Click);
     Row(g13, 0, {Caption("read instrument command 1:"), ComboBox28, Edit4, Button17});
     Row(g13, 1, {Caption("read instrument command 2:"), ComboBox29, Edit5, Button18});
     GroupBox16 = f.Group("GroupBox16", "Customize the HART data parsing format");
@@ -44,7 +44,7 @@ void ModbusPage::Build(QWidget* sheet) {
             {Caption(QString("variable %1:").arg(i + 1)), *commands[i], *starts[i], *lengths[i]});
     }
     ComboBox15 = f.Selected("ComboBox15", ItemTexts(AddressBitsItems), 5);
-    Button12 = f.Button("Button12", "set");
+    Button12 = form.Handled(f.Button("Button12", "set"), this, &ModbusPage::Button12Click);
     Row(g16, 5, {Caption("address bits:"), ComboBox15, nullptr, Button12});
     g13->addWidget(GroupBox16, 2, 0, 1, 4);
     left->addWidget(GroupBox13);
@@ -54,7 +54,8 @@ void ModbusPage::Build(QWidget* sheet) {
     Edit18 = f.Edit("Edit18", "001");
     Edit19 = f.Edit("Edit19", "00");
     Edit20 = f.Edit("Edit20", "10");
-    Button4 = f.Button("Button4", "MODBUS Communication Test");
+    Button4 = form.Handled(f.Button("Button4", "MODBUS Communication Test"), this,
+                           &ModbusPage::Button4Click);
     Row(g19, 0,
         {Caption("MODBUS slave address:"), Edit18, Caption("data start address:"), Edit19,
          Caption("data length:"), Edit20, Button4});
@@ -65,7 +66,7 @@ void ModbusPage::Build(QWidget* sheet) {
     auto* right = new QVBoxLayout;
     GroupBox11 = f.Group("GroupBox11", "Module operating mode");
     ComboBox14 = f.Combo("ComboBox14", ItemTexts(OperatingModeItems));
-    Button22 = f.Button("Button22", "set");
+    Button22 = form.Handled(f.Button("Button22", "set"), this, &ModbusPage::Button22Click);
     auto* g11 = new QHBoxLayout(GroupBox11);
     g11->addWidget(ComboBox14, 1);
     g11->addWidget(Button22);
@@ -75,7 +76,7 @@ void ModbusPage::Build(QWidget* sheet) {
     auto* g12 = new QGridLayout(GroupBox12);
     Edit7 = f.Edit("Edit7");
     Edit22 = f.Edit("Edit22");
-    Button13 = f.Button("Button13", "Calculate");
+    Button13 = form.Handled(f.Button("Button13", "Calculate"), this, &ModbusPage::Button13Click);
     Row(g12, 0, {Caption("data format HEX(FF FF FF FF):"), Edit7});
     Row(g12, 1, {Caption("conversion value:"), Edit22});
     g12->addWidget(Button13, 2, 1);
@@ -86,11 +87,12 @@ void ModbusPage::Build(QWidget* sheet) {
     const QStringList coefficientModes = ItemTexts(CoefficientModeItems);
     ComboBox18 = f.Shows("ComboBox18", coefficientModes, coefficientModes[0]);
     Beilv = f.Edit("Beilv", "0.001");
-    Button2 = f.Button("Button2", "set");
+    Button2 = form.Handled(f.Button("Button2", "set"), this, &ModbusPage::Button2Click);
     g17->addWidget(ComboBox18, 0, 0, 1, 3);
     Row(g17, 1, {Caption(QString("coefficient") + QChar(0xFF1A)), Beilv, Button2});
     right->addWidget(GroupBox17);
-    Button31 = f.Button("Button31", "MODBUS Parameter Query");
+    Button31 = form.Handled(f.Button("Button31", "MODBUS Parameter Query"), this,
+                            &ModbusPage::Button31Click);
     right->addStretch(1);
     right->addWidget(Button31);
     page->addLayout(right, 1, 1);
@@ -112,7 +114,7 @@ void ModbusPage::BuildChannel(QWidget*, QGridLayout* page) {
     ComboBox17->setMaxVisibleItems(16);
     ComboBox34 = f.Combo("ComboBox34", ItemTexts(PrefixLengthItems));
     Edit1 = f.Edit("Edit1");
-    Button10 = f.Button("Button10", "set");
+    Button10 = form.Handled(f.Button("Button10", "set"), this, &ModbusPage::Button10Click);
     auto* row1 = new QHBoxLayout;
     AddAll(row1, {Caption("Instrument Number:"), ComboBox41, Caption("enabled:"), ComboBox6,
                   Caption("HART mode:"), ComboBox16, Caption("Instrument type:"), ComboBox17,
@@ -137,7 +139,7 @@ void ModbusPage::BuildChannel(QWidget*, QGridLayout* page) {
     FAMOUT5 = f.Selected("FAMOUT5", variableFormats, 0);
     FAMOUT7 = f.Selected("FAMOUT7", variableFormats, 0);
     FAMOUT9 = f.Selected("FAMOUT9", variableFormats, 0);
-    Button21 = f.Button("Button21", "set");
+    Button21 = form.Handled(f.Button("Button21", "set"), this, &ModbusPage::Button21Click);
     QLabel** values[] = {&HLabel1, &HLabel2, &HLabel3, &HLabel4, &HLabel5};
     for (int i = 0; i < 5; ++i)
         *values[i] = Coloured(f.Label(QString("HLabel%1").arg(i + 1), "00000"), "aqua");

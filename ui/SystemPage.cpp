@@ -13,7 +13,6 @@
 
 SystemPage::SystemPage(TForm1& owner, QWidget* sheet, QWidget* portRow) : form(owner) {
     Build(sheet, portRow);
-    Wire();
 }
 
 void SystemPage::Build(QWidget* sheet, QWidget* portRow) {
@@ -22,25 +21,45 @@ void SystemPage::Build(QWidget* sheet, QWidget* portRow) {
     page->addWidget(portRow, 0, 0, 1, 2);
 
     auto* left = new QVBoxLayout;
-    GroupBox4 = f.Group("GroupBox4", "RS232 Communication Parameter Settings");
-    ComboBox2 = f.Combo("ComboBox2", ItemTexts(Rs232BaudItems));
-    ComboBox4 = f.Combo("ComboBox4", ItemTexts(ParityItems));
-    Button5 = f.Button("Button5", "set");
-    AddAll(new QHBoxLayout(GroupBox4),
-           {Caption("baud:"), ComboBox2, Caption("parity:"), ComboBox4, Button5});
-    left->addWidget(GroupBox4);
-
-    GroupBox18 = f.Group("GroupBox18", "RS485 Communication Parameter Settings");
-    ComboBox8 = f.Combo("ComboBox8", ItemTexts(Rs485BaudItems));
-    ComboBox9 = f.Combo("ComboBox9", ItemTexts(ParityItems));
-    Button9 = f.Button("Button9", "set");
-    AddAll(new QHBoxLayout(GroupBox18),
-           {Caption("baud:"), ComboBox8, Caption("parity:"), ComboBox9, Button9});
-    left->addWidget(GroupBox18);
+    // The module's two serial sides: speed, parity and their "set" button.
+    struct Side {
+        QGroupBox*& group;
+        TComboBox*& baud;
+        TComboBox*& parity;
+        QPushButton*& set;
+        void (SystemPage::*setClick)();
+        const char* names[4];
+        const char* caption;
+        QStringList baudItems;
+    };
+    for (Side side : {Side{GroupBox4,
+                           ComboBox2,
+                           ComboBox4,
+                           Button5,
+                           &SystemPage::Button5Click,
+                           {"GroupBox4", "ComboBox2", "ComboBox4", "Button5"},
+                           "RS232 Communication Parameter Settings",
+                           ItemTexts(Rs232BaudItems)},
+                      Side{GroupBox18,
+                           ComboBox8,
+                           ComboBox9,
+                           Button9,
+                           &SystemPage::Button9Click,
+                           {"GroupBox18", "ComboBox8", "ComboBox9", "Button9"},
+                           "RS485 Communication Parameter Settings",
+                           ItemTexts(Rs485BaudItems)}}) {
+        side.group = f.Group(side.names[0], side.caption);
+        side.baud = f.Combo(side.names[1], side.baudItems);
+        side.parity = f.Combo(side.names[2], ItemTexts(ParityItems));
+        side.set = form.Handled(f.Button(side.names[3], "set"), this, side.setClick);
+        AddAll(new QHBoxLayout(side.group),
+               {Caption("baud:"), side.baud, Caption("parity:"), side.parity, side.set});
+        left->addWidget(side.group);
+    }
 
     GroupBox14 = f.Group("GroupBox14", {});
     Edit6 = f.Edit("Edit6");
-    Button27 = f.Button("Button27", "set");
+    Button27 = form.Handled(f.Button("Button27", "set"), this, &SystemPage::Button27Click);
     AddAll(new QHBoxLayout(GroupBox14),
            {Caption("instrument communication interval:"), Edit6, Caption(" *10 ms"), Button27});
     left->addWidget(GroupBox14);
@@ -48,13 +67,13 @@ void SystemPage::Build(QWidget* sheet, QWidget* portRow) {
     GroupBox7 = f.Group("GroupBox7", {});
     const QStringList modes = ItemTexts(OperatingModeItems);
     ComboBox7 = f.Shows("ComboBox7", modes, modes[0]);
-    Button24 = f.Button("Button24", "set");
+    Button24 = form.Handled(f.Button("Button24", "set"), this, &SystemPage::Button24Click);
     AddAll(new QHBoxLayout(GroupBox7), {Caption("Module operating mode:"), ComboBox7, Button24});
     left->addWidget(GroupBox7);
 
     GroupBox15 = f.Group("GroupBox15", {});
     Edit14 = f.Edit("Edit14");
-    Button29 = f.Button("Button29", "set");
+    Button29 = form.Handled(f.Button("Button29", "set"), this, &SystemPage::Button29Click);
     AddAll(new QHBoxLayout(GroupBox15), {Caption("MODBUS Slave Address:"), Edit14, Button29});
     left->addWidget(GroupBox15);
 
@@ -80,6 +99,8 @@ void SystemPage::Build(QWidget* sheet, QWidget* portRow) {
     TComboBox** formats[] = {&XSFA1, &XSFA2, &XSFA3, &XSFA4};
     QPushButton** saves[] = {&Button34, &Button28, &Button25, &Button32};
     const char* saveNames[] = {"Button34", "Button28", "Button25", "Button32"};
+    void (SystemPage::*saveClicks[])() = {&SystemPage::Button34Click, &SystemPage::Button28Click,
+                                          &SystemPage::Button25Click, &SystemPage::Button32Click};
     const char* captions[] = {
         "the left four digits of the upper row:", "the right four digits of the upper row:",
         "the left four digits of the lower row:", "the right four digits of the lower row:"};
@@ -89,41 +110,26 @@ void SystemPage::Build(QWidget* sheet, QWidget* portRow) {
         *values[i] = f.Shows(QString("XS0%1").arg(i + 1), valueItems, valueItems[0]);
         (*values[i])->setMaxVisibleItems(12);
         *formats[i] = f.Shows(QString("XSFA%1").arg(i + 1), formatItems, formatItems[0]);
-        *saves[i] = f.Button(saveNames[i], "Save");
+        *saves[i] = form.Handled(f.Button(saveNames[i], "Save"), this, saveClicks[i]);
         QLabel* caption =
             i == 2 ? (Label34 = f.Label("Label34", captions[i])) : Caption(captions[i]);
         g2->addWidget(caption, i * 2, 0, 1, 3);
         Row(g2, i * 2 + 1, {*values[i], *formats[i], *saves[i]});
     }
-    Button8 = f.Button("Button8", "Digital tube testing 1");
-    Button100 = f.Button("Button100", "Digital tube testing 2");
+    Button8 = form.Handled(f.Button("Button8", "Digital tube testing 1"), this,
+                           &SystemPage::Button8Click);
+    Button100 = form.Handled(f.Button("Button100", "Digital tube testing 2"), this,
+                             &SystemPage::Button100Click);
     Row(g2, 8, {Button8, Button100});
     right->addWidget(GroupBox2);
-    Button30 = f.Button("Button30", "Parameter initialization");
-    Button23 = f.Button("Button23", "System Parameters");
+    Button30 = form.Handled(f.Button("Button30", "Parameter initialization"), this,
+                            &SystemPage::Button30Click);
+    Button23 =
+        form.Handled(f.Button("Button23", "System Parameters"), this, &SystemPage::Button23Click);
     right->addWidget(Button30);
     right->addWidget(Button23);
     right->addStretch(1);
     page->addLayout(right, 1, 1);
-}
-
-void SystemPage::Wire() {
-    const auto click = [this](QPushButton* button, void (SystemPage::*handler)()) {
-        form.OnClick(button, [this, handler] { (this->*handler)(); });
-    };
-    click(Button5, &SystemPage::Button5Click);
-    click(Button9, &SystemPage::Button9Click);
-    click(Button24, &SystemPage::Button24Click);
-    click(Button29, &SystemPage::Button29Click);
-    click(Button27, &SystemPage::Button27Click);
-    click(Button30, &SystemPage::Button30Click);
-    click(Button23, &SystemPage::Button23Click);
-    click(Button34, &SystemPage::Button34Click);
-    click(Button28, &SystemPage::Button28Click);
-    click(Button25, &SystemPage::Button25Click);
-    click(Button32, &SystemPage::Button32Click);
-    click(Button8, &SystemPage::Button8Click);
-    click(Button100, &SystemPage::Button100Click);
 }
 
 // A setting of the module's own line: the port closes shortly after it was sent.

@@ -82,7 +82,6 @@ public:
 
 private:
     void Build(QWidget* sheet, QWidget* portRow);
-    void Wire();
     void SendDisplaySetting(int group, const TComboBox* value, const TComboBox* format);
     TForm1& form;
 };

@@ -91,6 +91,12 @@ public:
     // Runs a handler on a click or a user's change of a list, with exceptions reported.
     void OnClick(QPushButton* button, std::function<void()> handler);
     void OnUserChange(TComboBox* combo, std::function<void()> handler);
+    // A page's button whose click runs `handler` of the page.
+    template <typename Page>
+    QPushButton* Handled(QPushButton* button, Page* page, void (Page::*handler)()) {
+        OnClick(button, [page, handler] { (page->*handler)(); });
+        return button;
+    }
 
 private:
     void BuildLayout();

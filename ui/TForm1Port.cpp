@@ -16,7 +16,7 @@ void TForm1::Button1Click() {
     // before touching the port.
     const int parity = ComboBox10->ListValue();
     if (parity < 0) {
-        ShowMessage(this, "Please choose a value for \"parity:\" (None, Odd or Even).");
+        ShowMessage(this, QString::fromStdString(NoItemMessage("\"parity:\" (None, Odd or Even)")));
         return;
     }
     link.Comm1.ClosePort();

@@ -199,15 +199,14 @@ TEST(FrameBuffer, ANewChunkLeavesNothingOfTheLastOne) {
     EXPECT_EQ(buffer[FrameBuffer::ReceiveBegin + 299], 0);
 }
 
-TEST(FrameBuffer, OutgoingRegionIsBounded) {
+TEST(FrameBuffer, ChunksLeaveThePollAddressAndIndexesAreBounded) {
     FrameBuffer buffer;
-    buffer[0] = 0x12;
-    EXPECT_TRUE(buffer.StoreOutgoing(Bytes(504, 0xAA)));
-    EXPECT_FALSE(buffer.StoreOutgoing(Bytes(505, 0xBB)));
-    EXPECT_EQ(buffer[0], 0x12);
-    EXPECT_EQ(buffer[8], 0xAA);
-    EXPECT_EQ(buffer[511], 0xAA);
-    EXPECT_EQ(buffer[512], 0x00);
+    buffer[FrameBuffer::PollAddressIndex] = 0x0C;
+    const Bytes chunk(2048, 0xAA);
+    buffer.StoreChunk(chunk.data(), chunk.size());
+    EXPECT_EQ(buffer[FrameBuffer::PollAddressIndex], 0x0C);
+    EXPECT_EQ(buffer[511], 0x00);
+    EXPECT_EQ(buffer[512], 0xAA);
     EXPECT_THROW(buffer[916], std::out_of_range);
 }
 

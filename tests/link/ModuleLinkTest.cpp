@@ -4,6 +4,7 @@
 #include "link/ModuleLink.h"
 #include "config/ConfigFrames.h"
 #include "hart/HartFrames.h"
+#include "tests/EventWait.h"
 #include "tests/e2e/SimProcess.h"
 #include "tools/ModbusTest.h"
 
@@ -33,52 +34,32 @@ TEST(RequestTable, EveryKindItsCodeReportRouteAndDecoder) {
         ReplyDecoder decoder;
         bool decodeEnds;
     };
+    // Chunk routes: shown as text or hex, what happens to the decode, whether the
+    // request ends.
+    const ReceiveRoute textDecoded{false, Start, false};
+    const ReceiveRoute hexDecoded{true, Start, false};
+    const ReceiveRoute hexShown{true, Leave, false};
+    const ReceiveRoute textEnds{false, Leave, true};
+    const ReceiveRoute textStops{false, DecodeAction::Stop, false};
     const Case cases[] = {
-        {R::DisplaySetting,
-         1000,
-         T::Setting,
-         Fresh,
-         {false, DecodeAction::Stop, false},
-         D::None,
+        {R::DisplaySetting, 1000, T::Setting, Fresh, textStops, D::None, false},
+        {R::Communication, 201, T::Connection, Fresh, textDecoded, D::Communication, true},
+        {R::SystemParameters, 202, T::ParameterQuery, Fresh, textDecoded, D::SystemParameters,
          false},
-        {R::Communication,
-         201,
-         T::Connection,
-         Fresh,
-         {false, Start, false},
-         D::Communication,
-         true},
-        {R::SystemParameters,
-         202,
-         T::ParameterQuery,
-         Fresh,
-         {false, Start, false},
-         D::SystemParameters,
+        {R::ChannelParameters, 301, T::ParameterQuery, Fresh, textDecoded, D::ChannelParameters,
          false},
-        {R::ChannelParameters,
-         301,
-         T::ParameterQuery,
-         Fresh,
-         {false, Start, false},
-         D::ChannelParameters,
-         false},
-        {R::HartIdentity, 100, T::Setting, Keep, {true, Start, false}, D::HartIdentity, false},
+        {R::HartIdentity, 100, T::Setting, Keep, hexDecoded, D::HartIdentity, false},
         // Same code as the identity query: the same route and decode, its own report.
-        {R::DisplayTest, 100, T::DisplayTest, Fresh, {true, Start, false}, D::HartIdentity, false},
-        {R::HartDynamicVariables,
-         103,
-         T::Setting,
-         Keep,
-         {true, Start, false},
-         D::HartDynamicVariables,
+        {R::DisplayTest, 100, T::DisplayTest, Fresh, hexDecoded, D::HartIdentity, false},
+        {R::HartDynamicVariables, 103, T::Setting, Keep, hexDecoded, D::HartDynamicVariables,
          false},
-        {R::HartManual, 104, T::Setting, Keep, {true, Leave, false}, D::None, false},
-        {R::HartWriteAddress, 106, T::Setting, Fresh, {true, Leave, false}, D::None, false},
-        {R::ModbusTest, 302, T::Connection, Fresh, {true, Leave, false}, D::None, false},
-        {R::Setting, 200, T::Setting, Fresh, {false, Leave, true}, D::None, false},
-        {R::None, 0, T::None, Fresh, {false, Leave, true}, D::None, false},
+        {R::HartManual, 104, T::Setting, Keep, hexShown, D::None, false},
+        {R::HartWriteAddress, 106, T::Setting, Fresh, hexShown, D::None, false},
+        {R::ModbusTest, 302, T::Connection, Fresh, hexShown, D::None, false},
+        {R::Setting, 200, T::Setting, Fresh, textEnds, D::None, false},
+        {R::None, 0, T::None, Fresh, textEnds, D::None, false},
         // Anything outside the enum is handled as nothing pending.
-        {static_cast<RequestKind>(200), 0, T::None, Fresh, {false, Leave, true}, D::None, false},
+        {static_cast<RequestKind>(200), 0, T::None, Fresh, textEnds, D::None, false},
     };
     for (const Case& c : cases) {
         const RequestSpec& spec = SpecOf(c.kind);
@@ -93,14 +74,7 @@ TEST(RequestTable, EveryKindItsCodeReportRouteAndDecoder) {
 }
 
 bool WaitFor(const std::function<bool()>& done, int ms = 4000) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > ms)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
+    return WaitForEvents(done, ms);
 }
 
 // A link with everything it tells recorded.

@@ -3,6 +3,7 @@
 // A real window on a pseudo-terminal: the test types the pty's path into the port field,
 // presses "open", and plays the module on the other end. Message boxes are captured.
 
+#include "tests/EventWait.h"
 #include "tests/serial/PtyPair.h"
 #include "ui/Messages.h"
 #include "ui/TForm1.h"
@@ -42,15 +43,7 @@ protected:
     }
     // Processes events until `done` holds or `ms` pass.
     static bool WaitFor(const std::function<bool()>& done, int ms = 3000) {
-        QElapsedTimer timer;
-        timer.start();
-        while (!done()) {
-            if (timer.elapsed() > ms)
-                return false;
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-            QTest::qWait(5);
-        }
-        return true;
+        return WaitForEvents(done, ms);
     }
     static void Pump(int ms) {
         QElapsedTimer timer;
