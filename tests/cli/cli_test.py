@@ -167,6 +167,15 @@ try:
     check("no difference after the write", rc == 0 and "no differences" in out, out)
     rc, out, _ = cli(sim.link, "profile", "write", profile)
     check("nothing written when the module matches", rc == 0 and "nothing to write" in out, out)
+    # A setting the module does not take stops the write there: the later ones stay unsent.
+    data = json.load(open(profile))
+    data["settings"]["slave-address"]["value"] = "250"
+    data["settings"]["rs232.baud"]["value"] = "1"
+    refused = os.path.join(work, "refused.json")
+    json.dump(data, open(refused, "w"))
+    rc, out, err = cli(sim.link, "profile", "write", refused)
+    check("profile write stops at a setting the module refuses (exit 1)",
+          rc == 1 and "slave-address" in err and "QQS#BA1:30#" in open(state).read(), err)
     before = open(state).read()
     for name, change in [("another version", lambda p: p.update(version=2)),
                          ("an unknown key", lambda p: p["settings"].update(
