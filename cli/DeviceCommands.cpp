@@ -76,7 +76,7 @@ struct ModbusRequest {
 
 ModbusRequest ModbusArguments(const CommandContext& c, const QString& countOption) {
     for (const QString& name : {QString("slave"), QString("start"), countOption}) {
-        if (!c.parser.isSet(name)) {
+        if (!c.parser.isSet(name) && c.parser.value(name).isEmpty()) {
             throw CliFailure(ExitUsage, "--" + name.toStdString() + " is required");
         }
     }

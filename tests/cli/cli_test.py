@@ -199,12 +199,23 @@ try:
               rc == 0 and err.count("<<") >= 2, out + err)
 
     # Scans.
+    sim.stop()
+    sim = Sim("--state", state, "--instruments", "4")
     rc, out, err = cli(sim.link, "hart", "set-address", "5", "--address", "0")
     check("hart set-address", rc == 0, err)
     rc, out, _ = cli(sim.link, "--json", "scan", "hart", "--from", "0", "--to", "6")
     found = [i["address"] for i in json.loads(out)["instruments"]] if rc == 0 else []
     check("scan hart finds the instrument readdressed to 5", 5 in found and 0 not in found, out)
+    # The line going away under a running command: exit 4.
+    proc = subprocess.Popen([cli_path, "--port", sim.link, "monitor", "modbus", "--every", "50",
+                             "--slave", "1", "--start", "0"], stdout=subprocess.PIPE,
+                            stderr=subprocess.PIPE, text=True)
+    import time
+    time.sleep(0.5)
     sim.stop()
+    _, err = proc.communicate(timeout=20)
+    check("exit 4: the port lost under monitor", proc.returncode == 4 and "lost" in err,
+          "%d %r" % (proc.returncode, err))
     sim = Sim("--baud", "19200", "--parity", "even")
     rc, out, err = cli(sim.link, "--json", "scan", "line")
     check("scan line finds the simulator at 19200", rc == 0 and json.loads(out)["baud"] == 19200,
