@@ -3,6 +3,7 @@
 #include "cli/Commands.h"
 #include "cli/ModuleProfile.h"
 #include "config/ConfigFrames.h"
+#include "config/ConfigLists.h"
 #include "exchange/IntegerText.h"
 
 #include <QJsonArray>
@@ -175,13 +176,20 @@ Profile ReadBack(CliSession& session, int query) {
     return ChannelSettings(query, ReadChannel(session, query));
 }
 
-// Speed and parity of a side from a profile's line settings.
+// Speed and parity of a side from a profile's line settings: the values, never the labels,
+// which are for the reader.
 void FollowLine(CliSession& session, const Profile& wanted, const std::string& side) {
     const ProfileSetting* baud = Find(wanted, side + ".baud");
     const ProfileSetting* parity = Find(wanted, side + ".parity");
-    if (baud && parity) {
-        session.SetLine(static_cast<std::uint32_t>(std::stoul(baud->label)),
-                        static_cast<TParity>(TryStrToInt(parity->value).value_or(0)));
+    const int baudIndex = baud ? TryStrToInt(baud->value).value_or(-1) : -1;
+    const int parityIndex = parity ? TryStrToInt(parity->value).value_or(-1) : -1;
+    const std::span<const ItemText> speeds =
+        side == "rs232" ? std::span<const ItemText>(Rs232BaudItems) : Rs485BaudItems;
+    if (baudIndex >= 0 && baudIndex < static_cast<int>(speeds.size()) && parityIndex >= 0 &&
+        parityIndex < static_cast<int>(ParityItems.size())) {
+        session.SetLine(static_cast<std::uint32_t>(
+                            std::stoul(std::string(speeds[static_cast<std::size_t>(baudIndex)]))),
+                        static_cast<TParity>(parityIndex));
     }
 }
 

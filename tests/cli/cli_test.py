@@ -206,12 +206,27 @@ try:
     rc, out, _ = cli(sim.link, "--json", "scan", "hart", "--from", "0", "--to", "6")
     found = [i["address"] for i in json.loads(out)["instruments"]] if rc == 0 else []
     check("scan hart finds the instrument readdressed to 5", 5 in found and 0 not in found, out)
+    # The tool's own side changes speed: the write follows the link by the values (the
+    # labels are left stale on purpose) and reads the setting back there.
+    data = json.load(open(profile))
+    data["settings"]["rs485.baud"]["value"] = "4"
+    data["settings"]["rs485.parity"]["value"] = "1"
+    moved = os.path.join(work, "moved.json")
+    json.dump(data, open(moved, "w"))
+    rc, out, err = cli(sim.link, "profile", "write", moved)
+    check("profile write follows its own line to 19200 odd", rc == 0 and "link will change" in err,
+          out + err)
+    rc, out, _ = cli(sim.link, "--baud", "19200", "--parity", "odd", "profile", "diff", moved)
+    check("the module answers at its new line with no difference", rc == 0, out)
+
     # The line going away under a running command: exit 4.
-    proc = subprocess.Popen([cli_path, "--port", sim.link, "monitor", "modbus", "--every", "50",
+    proc = subprocess.Popen([cli_path, "--port", sim.link, "--baud", "19200", "--parity", "odd",
+                             "monitor", "modbus", "--every", "50",
                              "--slave", "1", "--start", "0"], stdout=subprocess.PIPE,
                             stderr=subprocess.PIPE, text=True)
     import time
     time.sleep(0.5)
+    check("monitor runs before the line goes away", proc.poll() is None)
     sim.stop()
     _, err = proc.communicate(timeout=20)
     check("exit 4: the port lost under monitor", proc.returncode == 4 and "lost" in err,
