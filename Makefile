@@ -10,7 +10,10 @@ SIM_LINK ?= /tmp/ttyTALMIRE
 PACKAGES := build-essential cmake pkg-config qt6-base-dev libgl-dev libjpeg62-turbo-dev \
             libgtest-dev libgmock-dev libbenchmark-dev socat mbpoll python3 python3-pymodbus \
             python3-serial xvfb xauth imagemagick clang-14 libfuzzer-14-dev libclang-rt-14-dev \
-            valgrind clang-format clang-tidy g++-mingw-w64-x86-64-posix wine64
+            valgrind clang-format clang-tidy g++-mingw-w64-x86-64-posix wine64 \
+            qt6-serialport-dev
+# qt6-serialport-dev: only `make bench` uses it, to measure QSerialPort beside the serial
+# component; the product never links it.
 
 .PHONY: all deps build run test test-fast test-asan test-tsan test-windows test-fuzz bench fuzz valgrind screenshots format tidy clean
 

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-std::string GeneralFloatText(long double value, char decimalSeparator) {
+std::string GeneralFloatText(long double value, std::string_view decimalSeparator) {
     const std::string sign = std::signbit(value) ? "-" : "";
     if (std::isnan(value)) {
         return sign + "NAN";

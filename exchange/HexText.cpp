@@ -1,5 +1,7 @@
 #include "exchange/HexText.h"
 
+#include "exchange/Utf8Text.h"
+
 #include <algorithm>
 
 std::string ByteToHex(int value) {
@@ -30,7 +32,9 @@ int HexDigitValue(char c) {
     return -1;
 }
 
-HexPairs ParseHexPairs(std::string_view text, std::size_t maxPairs) {
+HexPairs ParseHexPairs(std::string_view typed, std::size_t maxPairs) {
+    const std::string characters = OneBytePerCharacter(typed);
+    const std::string_view text = characters;
     HexPairs result;
     std::size_t pairs = text.size() / 3 + (text.size() % 3 == 2 ? 1 : 0);
     pairs = std::min(pairs, maxPairs);

@@ -17,7 +17,8 @@ std::string HexDump(std::span<const std::uint8_t> bytes);
 // Typed byte text: pairs of upper-case hex digits, one space between pairs ("01 02 0A").
 // Of a text of length L the first n = L/3 pairs are read, one more when L mod 3 is 2,
 // at most maxPairs; the rest of the text is ignored. The separators between the pairs read
-// must be spaces; the one after the last pair read is not looked at.
+// must be spaces; the one after the last pair read is not looked at. The text is UTF-8 and
+// measured in characters; a character outside ASCII is neither a digit nor a space.
 enum class HexPairsStatus {
     Ok,
     BadSeparator, // no pair at all, or a separator that is not a space
@@ -29,7 +30,7 @@ struct HexPairs {
     std::vector<std::uint8_t> bytes;
 };
 
-HexPairs ParseHexPairs(std::string_view text, std::size_t maxPairs);
+HexPairs ParseHexPairs(std::string_view typed, std::size_t maxPairs);
 
 // The refusal a frame builder gives for typed byte text that did not parse: "NO SPACK" for
 // a bad separator, "Data eeore!" for a bad digit; nullptr for Ok.

@@ -11,7 +11,7 @@
 namespace {
 
 void Check(long double value, char separator) {
-    const std::string text = GeneralFloatText(value, separator);
+    const std::string text = GeneralFloatText(value, std::string_view(&separator, 1));
     if (text.empty() || text.size() > 26) {
         std::abort();
     }

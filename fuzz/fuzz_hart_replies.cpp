@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (const auto at = FindHartReply(bytes, 0x06); at && *at + 5 > size)
         std::abort();
     (void)DecodeIdentityReply(bytes);
-    if (const auto reply = DecodeDynamicVariablesReply(bytes, size % 2 ? ',' : '.')) {
+    if (const auto reply = DecodeDynamicVariablesReply(bytes, size % 2 ? "," : ".")) {
         if (reply->variables.empty() || reply->variables.size() > 4)
             std::abort();
         for (const HartVariable& v : reply->variables)

@@ -1,11 +1,11 @@
 // The window's receive path on any chunks: the chunk is stored, routed by the pending
-// request and shown as text or hex. The stored region holds exactly the chunk's first bytes
+// request kind and shown as text or hex. The stored region holds exactly the chunk's first bytes
 // (nothing of a longer earlier chunk stays readable), the text is its first 255 bytes, and
 // the hex shown spells those bytes.
 #include "exchange/FrameBuffer.h"
 #include "exchange/HexText.h"
-#include "exchange/ReceiveRoute.h"
 #include "fuzz/FuzzInput.h"
+#include "link/RequestTable.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -16,7 +16,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FrameBuffer frameBuffer;
     FuzzInput input(data, size);
     while (!input.Empty()) {
-        const int pendingRequest = input.Byte();
+        // Every request kind, and values past the last one.
+        const auto pendingRequest = static_cast<RequestKind>(input.Byte() % 16);
         // Chunks up to 255 * 4 bytes: longer than the receive region.
         const std::size_t repeat = 1 + input.Byte() % 4;
         const ExactCopy piece = input.Field();
@@ -41,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (frameBuffer[i] != 0)
                 std::abort();
 
-        const ReceiveRoute route = RouteFor(pendingRequest);
+        const ReceiveRoute route = SpecOf(pendingRequest).route;
         if (route.hex) {
             const auto shown = received.first(std::min(text.size(), received.size()));
             const std::string dump = HexDump(shown);

@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (r.ok() ? (r.bytes.size() > 16 + 14) : !r.bytes.empty())
             std::abort();
     } else {
-        const Ieee754Result r = CalculateIeee754(text, data[1] % 2 ? ',' : '.', 4);
+        const Ieee754Result r = CalculateIeee754(text, data[1] % 2 ? "," : ".", 4);
         if (r.status == Ieee754Status::Ok &&
             (r.text.size() > Ieee754TextLength || r.bytes.size() > 4))
             std::abort();

@@ -1,6 +1,7 @@
 #include "hart/HartReplies.h"
 
 #include "exchange/FloatText.h"
+#include "exchange/Utf8Text.h"
 #include "hart/HartUnits.h"
 
 #include <algorithm>
@@ -62,7 +63,8 @@ std::optional<HartIdentity> DecodeIdentityReply(std::span<const std::uint8_t> re
 }
 
 std::optional<DynamicVariablesReply>
-DecodeDynamicVariablesReply(std::span<const std::uint8_t> received, char decimalSeparator) {
+DecodeDynamicVariablesReply(std::span<const std::uint8_t> received,
+                            std::string_view decimalSeparator) {
     const std::optional<std::size_t> found = FindHartReply(received, DynamicVariablesDelimiter);
     if (!found || *found + ByteCountOffset >= received.size()) {
         return std::nullopt;
@@ -90,7 +92,8 @@ DecodeDynamicVariablesReply(std::span<const std::uint8_t> received, char decimal
     return result;
 }
 
-std::string HartValueText(std::span<const std::uint8_t, 4> bytes, char decimalSeparator) {
+std::string HartValueText(std::span<const std::uint8_t, 4> bytes,
+                          std::string_view decimalSeparator) {
     if (bytes[0] == 0x7F) {
         return "00000000";
     }
@@ -98,6 +101,6 @@ std::string HartValueText(std::span<const std::uint8_t, 4> bytes, char decimalSe
                                static_cast<std::uint32_t>(bytes[1]) << 16U |
                                static_cast<std::uint32_t>(bytes[2]) << 8U | bytes[3];
     const float value = std::bit_cast<float>(bits);
-    return GeneralFloatText(static_cast<long double>(value), decimalSeparator)
-        .substr(0, ValueTextLength);
+    return std::string(FirstCharacters(
+        GeneralFloatText(static_cast<long double>(value), decimalSeparator), ValueTextLength));
 }

@@ -7,6 +7,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // Replies of the HART instrument, located in the last received chunk rather than parsed
@@ -41,9 +42,11 @@ struct DynamicVariablesReply {
 };
 
 std::optional<DynamicVariablesReply>
-DecodeDynamicVariablesReply(std::span<const std::uint8_t> received, char decimalSeparator = '.');
+DecodeDynamicVariablesReply(std::span<const std::uint8_t> received,
+                            std::string_view decimalSeparator = ".");
 
 // A variable's four bytes (most significant first) as text: "00000000" when the first
 // byte is 0x7F (HART's not-a-number and everything near it), otherwise the general float
-// text of the single-precision value, cut to 9 characters.
-std::string HartValueText(std::span<const std::uint8_t, 4> bytes, char decimalSeparator = '.');
+// text of the single-precision value, cut to 9 characters. `decimalSeparator` is UTF-8 text.
+std::string HartValueText(std::span<const std::uint8_t, 4> bytes,
+                          std::string_view decimalSeparator = ".");

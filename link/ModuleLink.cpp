@@ -123,7 +123,8 @@ void ModuleLink::Timer2Timer() {
         if (spec.decoder == ReplyDecoder::HartIdentity)
             reply = DecodeIdentityReply(chunk);
         else
-            reply = DecodeDynamicVariablesReply(chunk, DecimalSeparator ? DecimalSeparator() : '.');
+            reply = DecodeDynamicVariablesReply(chunk, DecimalSeparator ? DecimalSeparator()
+                                                                        : std::string("."));
         break;
     case ReplyDecoder::Communication:
         reply = DecodeCommunicationReply(RxText);

@@ -40,8 +40,8 @@ public:
     // What the channel decode needs to know before the answer: the instrument type shown
     // (-1 for none).
     std::function<int()> InstrumentType;
-    // The decimal separator of the HART variables' texts.
-    std::function<char()> DecimalSeparator;
+    // The decimal separator of the HART variables' texts, as UTF-8 text.
+    std::function<std::string()> DecimalSeparator;
 
     // Writes the frame (a closed port refuses it: the request then times out like an
     // unanswered one) and awaits the answer of `kind`.

@@ -77,6 +77,33 @@ void TComm::PostNotification(TCommNotification notification) {
     PostNotifications(std::span(&notification, 1));
 }
 
+namespace {
+bool IsChunk(const TCommNotification& n) {
+    return n.message == MSG_RECEIVE_DATA;
+}
+} // namespace
+
+std::size_t TComm::DropOldestChunks(std::size_t chunks, std::size_t keep) {
+    for (auto it = queue.begin(); chunks > keep && it != queue.end();) {
+        if (IsChunk(*it)) {
+            it = queue.erase(it);
+            --chunks;
+            droppedChunks.fetch_add(1);
+        } else {
+            ++it;
+        }
+    }
+    return chunks;
+}
+
+void TComm::SetMaxQueuedChunks(std::size_t value) {
+    std::lock_guard lock(queueMutex);
+    maxQueuedChunks.store(value);
+    if (value > 0)
+        DropOldestChunks(
+            static_cast<std::size_t>(std::count_if(queue.begin(), queue.end(), IsChunk)), value);
+}
+
 void TComm::PostNotifications(std::span<TCommNotification> notifications) {
     if (notifications.empty())
         return;
@@ -85,19 +112,12 @@ void TComm::PostNotifications(std::span<TCommNotification> notifications) {
         std::lock_guard lock(queueMutex);
         wasEmpty = queue.empty();
         const std::size_t bound = maxQueuedChunks.load();
-        auto isChunk = [](const TCommNotification& n) { return n.message == MSG_RECEIVE_DATA; };
         std::size_t chunks =
-            bound > 0 ? static_cast<std::size_t>(std::count_if(queue.begin(), queue.end(), isChunk))
+            bound > 0 ? static_cast<std::size_t>(std::count_if(queue.begin(), queue.end(), IsChunk))
                       : 0;
         for (TCommNotification& notification : notifications) {
-            if (bound > 0 && isChunk(notification)) {
-                if (chunks == bound) {
-                    queue.erase(std::find_if(queue.begin(), queue.end(), isChunk));
-                    droppedChunks.fetch_add(1);
-                } else {
-                    ++chunks;
-                }
-            }
+            if (bound > 0 && IsChunk(notification))
+                chunks = DropOldestChunks(chunks, bound - 1) + 1;
             queue.push_back(std::move(notification));
         }
     }

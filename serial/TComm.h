@@ -151,8 +151,9 @@ public:
     // A receiver that handles every chunk slowly can fall behind a peer that never pauses.
     // With a bound above 0, when a new chunk arrives while that many chunks already wait,
     // the oldest waiting chunk is discarded (and counted), so memory stays bounded. 0 (the
-    // default) keeps everything.
-    void SetMaxQueuedChunks(std::size_t value) { maxQueuedChunks.store(value); }
+    // default) keeps everything. A bound below the chunks already waiting drops the oldest
+    // of them at once.
+    void SetMaxQueuedChunks(std::size_t value);
     std::size_t DroppedChunks() const { return droppedChunks.load(); }
     std::size_t QueuedNotifications() const;
 
@@ -180,6 +181,9 @@ private:
     void ApplyCommState();
     void ApplyCommTimeouts();
     void DropQueuedHangups();
+    // Queue lock held: drops the oldest of the `chunks` waiting chunks until at most `keep`
+    // remain, counting them as dropped; returns how many remain.
+    std::size_t DropOldestChunks(std::size_t chunks, std::size_t keep);
 
     std::string commName = "COM2";
     std::uint32_t baudRate = 9600;

@@ -2,6 +2,7 @@
 
 #include "exchange/FloatText.h"
 #include "exchange/HexText.h"
+#include "exchange/Utf8Text.h"
 
 #include <algorithm>
 #include <bit>
@@ -17,7 +18,10 @@ int DigitAt(std::string_view text, std::size_t position) {
 
 } // namespace
 
-Ieee754Result CalculateIeee754(std::string_view text, char decimalSeparator, std::size_t maxBytes) {
+Ieee754Result CalculateIeee754(std::string_view typed, std::string_view decimalSeparator,
+                               std::size_t maxBytes) {
+    const std::string characters = OneBytePerCharacter(typed);
+    const std::string_view text = characters;
     Ieee754Result result;
     const std::size_t separators = text.size() / 3;
     for (std::size_t i = 0; i < separators; ++i) {
@@ -52,7 +56,7 @@ Ieee754Result CalculateIeee754(std::string_view text, char decimalSeparator, std
                                static_cast<std::uint32_t>(result.bytes[1]) << 16U |
                                static_cast<std::uint32_t>(result.bytes[2]) << 8U | result.bytes[3];
     const float value = std::bit_cast<float>(bits);
-    result.text = GeneralFloatText(static_cast<long double>(value), decimalSeparator)
-                      .substr(0, Ieee754TextLength);
+    result.text = std::string(FirstCharacters(
+        GeneralFloatText(static_cast<long double>(value), decimalSeparator), Ieee754TextLength));
     return result;
 }

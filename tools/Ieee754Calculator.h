@@ -29,4 +29,7 @@ struct Ieee754Result {
 inline constexpr std::size_t Ieee754TextLength = 10;
 
 // `maxBytes` bounds how many converted bytes are kept (every character is still checked).
-Ieee754Result CalculateIeee754(std::string_view text, char decimalSeparator, std::size_t maxBytes);
+// `decimalSeparator` is the locale's, as UTF-8 text. The typed text is UTF-8 and measured in
+// characters; a character outside ASCII is an illegal character.
+Ieee754Result CalculateIeee754(std::string_view typed, std::string_view decimalSeparator,
+                               std::size_t maxBytes);

@@ -1,7 +1,10 @@
 #include "ui/Messages.h"
 
 #include <QMessageBox>
+#include <QPointer>
 
+#include <algorithm>
+#include <deque>
 #include <exception>
 
 namespace {
@@ -10,6 +13,56 @@ MessageSink& Sink() {
     return sink;
 }
 const QString Caption = QStringLiteral("TALMIRE");
+
+struct PendingBox {
+    MessageKind kind;
+    QString text;
+    QPointer<QWidget> parent;
+};
+
+struct BoxQueue {
+    bool open = false;
+    std::deque<PendingBox> waiting;
+};
+
+BoxQueue& Boxes() {
+    static BoxQueue boxes;
+    return boxes;
+}
+
+void ExecBox(const PendingBox& pending) {
+    const QMessageBox::Icon icon =
+        pending.kind == MessageKind::Error ? QMessageBox::Critical : QMessageBox::NoIcon;
+    QMessageBox box(icon, Caption, pending.text, QMessageBox::Ok, pending.parent.data());
+    box.exec();
+}
+
+void ShowBox(MessageKind kind, QWidget* parent, const QString& text) {
+    if (Sink()) {
+        Sink()(kind, text);
+        return;
+    }
+    BoxQueue& boxes = Boxes();
+    if (boxes.open) {
+        const bool queued =
+            std::any_of(boxes.waiting.begin(), boxes.waiting.end(), [&](const PendingBox& box) {
+                return box.kind == kind && box.text == text;
+            });
+        if (!queued)
+            boxes.waiting.push_back({kind, text, parent});
+        return;
+    }
+    boxes.open = true;
+    PendingBox next{kind, text, parent};
+    for (;;) {
+        ExecBox(next);
+        if (boxes.waiting.empty())
+            break;
+        next = boxes.waiting.front();
+        boxes.waiting.pop_front();
+    }
+    boxes.open = false;
+}
 } // namespace
 
 void SetMessageSink(MessageSink sink) {
@@ -17,12 +70,7 @@ void SetMessageSink(MessageSink sink) {
 }
 
 void ShowMessage(QWidget* parent, const QString& text) {
-    if (Sink()) {
-        Sink()(MessageKind::Plain, text);
-        return;
-    }
-    QMessageBox box(QMessageBox::NoIcon, Caption, text, QMessageBox::Ok, parent);
-    box.exec();
+    ShowBox(MessageKind::Plain, parent, text);
 }
 
 QString ErrorReportText(const QString& message) {
@@ -32,13 +80,7 @@ QString ErrorReportText(const QString& message) {
 }
 
 void ShowErrorReport(QWidget* parent, const QString& message) {
-    const QString text = ErrorReportText(message);
-    if (Sink()) {
-        Sink()(MessageKind::Error, text);
-        return;
-    }
-    QMessageBox box(QMessageBox::Critical, Caption, text, QMessageBox::Ok, parent);
-    box.exec();
+    ShowBox(MessageKind::Error, parent, ErrorReportText(message));
 }
 
 void RunGuarded(QWidget* parent, const std::function<void()>& handler) {

@@ -14,6 +14,10 @@ enum class MessageKind { Plain, Error };
 using MessageSink = std::function<void(MessageKind, const QString&)>;
 void SetMessageSink(MessageSink sink);
 
+// Boxes never nest: a box runs its own event loop, so serial events and timers go on and may
+// raise further messages. One raised while a box is open waits and is shown after it (and
+// after those waiting before it); one equal to a message already waiting is not queued
+// again. The call that opened the first box shows the waiting ones before it returns.
 void ShowMessage(QWidget* parent, const QString& text);
 // The error's message, with a full stop appended when its last character sorts after ".".
 QString ErrorReportText(const QString& message);

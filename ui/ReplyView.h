@@ -36,8 +36,9 @@ inline QString FrameText(const std::vector<std::uint8_t>& bytes) {
                                static_cast<qsizetype>(bytes.size()));
 }
 
-// The locale's decimal separator, for the number texts the window shows.
-inline char DecimalSeparator() {
+// The locale's decimal separator as text, for the number texts the window shows: in some
+// locales it is not one Latin-1 character.
+inline std::string DecimalSeparator() {
     const QString point = QLocale().decimalPoint();
-    return point.isEmpty() ? '.' : point.at(0).toLatin1();
+    return point.isEmpty() ? std::string(".") : point.toStdString();
 }

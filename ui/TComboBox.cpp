@@ -2,6 +2,7 @@
 
 #include <QCompleter>
 #include <QLineEdit>
+#include <QWheelEvent>
 
 TComboBox::TComboBox(const QString& name, const QStringList& items, QWidget* parent)
     : QComboBox(parent) {
@@ -9,7 +10,12 @@ TComboBox::TComboBox(const QString& name, const QStringList& items, QWidget* par
     // Giving the list its own line edit makes it editable without what setEditable() also
     // does up front: build the drop-down view (made on the first drop-down instead) and size
     // the empty list. The window holds some fifty lists; this halves their cost at start-up.
-    setLineEdit(new QLineEdit(this));
+    auto* edit = new QLineEdit(this);
+    // Connected before setLineEdit() connects the combo box's own handling of the same
+    // signal, so the bracket opens before it runs and closes after it.
+    connect(edit, &QLineEdit::editingFinished, this, &TComboBox::BeforeEditingFinished);
+    setLineEdit(edit);
+    connect(edit, &QLineEdit::editingFinished, this, &TComboBox::AfterEditingFinished);
     // No inline completion: the text is what the user typed. Deleting the default completer
     // the line edit received also detaches it (the line edit tracks it by a guarded pointer)
     // and stops it following the item model.
@@ -17,7 +23,12 @@ TComboBox::TComboBox(const QString& name, const QStringList& items, QWidget* par
     setInsertPolicy(QComboBox::NoInsert);
     addItems(items);
     SetItemIndex(-1);
-    connect(this, &QComboBox::activated, this, [this](int) { emit UserChanged(); });
+    // The wheel must not give a list the focus: only a click or Tab does.
+    setFocusPolicy(Qt::StrongFocus);
+    connect(this, &QComboBox::activated, this, [this](int) {
+        if (!finishingEdit)
+            emit UserChanged();
+    });
     connect(lineEdit(), &QLineEdit::textEdited, this, &TComboBox::OnTextEdited);
 }
 
@@ -62,4 +73,32 @@ void TComboBox::showPopup() {
     if (BeforePopup)
         BeforePopup();
     QComboBox::showPopup();
+}
+
+void TComboBox::BeforeEditingFinished() {
+    finishingEdit = true;
+    indexBeforeFinish = currentIndex();
+    textBeforeFinish = currentText();
+}
+
+void TComboBox::AfterEditingFinished() {
+    finishingEdit = false;
+    if (currentIndex() == indexBeforeFinish && currentText() == textBeforeFinish)
+        return;
+    const QSignalBlocker blocker(this);
+    const int cursor = lineEdit()->cursorPosition();
+    setCurrentIndex(indexBeforeFinish);
+    setEditText(textBeforeFinish);
+    lineEdit()->setCursorPosition(cursor);
+}
+
+void TComboBox::wheelEvent(QWheelEvent* event) {
+    // A list turned by a wheel meant for the page would send a setting nobody chose: without
+    // the focus the event goes on to the parent, so the page scrolls. With the focus, the
+    // wheel steps through the items like the arrow keys, each step a pick.
+    if (!hasFocus()) {
+        event->ignore();
+        return;
+    }
+    QComboBox::wheelEvent(event);
 }

@@ -19,7 +19,8 @@ void TForm1::Button1Click() {
         ShowMessage(this, QString::fromStdString(NoItemMessage("\"parity:\" (None, Odd or Even)")));
         return;
     }
-    link.Comm1.ClosePort();
+    // Whatever was open closes first, with its pending auto-close.
+    link.ClosePort();
     const int baud = StrToInt(ComboBox11->currentText().toStdString());
     if (baud <= 0) {
         ShowMessage(this, "Please choose a baud rate above 0 for \"baud:\".");

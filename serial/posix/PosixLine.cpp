@@ -75,7 +75,7 @@ void SetModemLine(int fd, int line, bool raised) {
 
 } // namespace
 
-void ApplyPosixLine(int fd, const PosixLineSettings& s) {
+void ApplyPosixLine(int fd, const PosixLineSettings& s, PosixSavedLine& saved) {
     termios tio{};
     if (tcgetattr(fd, &tio) == 0) {
         cfmakeraw(&tio);
@@ -132,19 +132,71 @@ void ApplyPosixLine(int fd, const PosixLineSettings& s) {
         SetModemLine(fd, TIOCM_DTR, s.dtr == 1);
     if (s.rts == 0 || s.rts == 1)
         SetModemLine(fd, TIOCM_RTS, s.rts == 1);
-#if defined(__linux__) && defined(TIOCSRS485)
-    // RTS raised only while sending: the kernel's RS-485 mode, where the driver has it.
-    serial_rs485 rs485{};
-    if (ioctl(fd, TIOCGRS485, &rs485) == 0) {
-        const bool wanted = s.rts == 3;
-        const bool active = (rs485.flags & SER_RS485_ENABLED) != 0;
-        if (wanted != active) {
-            if (wanted)
-                rs485.flags |= SER_RS485_ENABLED | SER_RS485_RTS_ON_SEND;
-            else
-                rs485.flags &= ~static_cast<decltype(rs485.flags)>(SER_RS485_ENABLED);
-            (void)ioctl(fd, TIOCSRS485, &rs485);
+    if (s.rts == 3) {
+        // RTS raised only while sending: the kernel's RS-485 mode, where the driver has it.
+        PosixRs485 rs485;
+        if (Rs485Driver().get(fd, rs485) &&
+            (rs485.flags & (Rs485Enabled | Rs485RtsOnSend)) != (Rs485Enabled | Rs485RtsOnSend)) {
+            rs485.flags |= Rs485Enabled | Rs485RtsOnSend;
+            rs485.flags &= ~Rs485RtsAfterSend;
+            saved.rs485Changed = Rs485Driver().set(fd, rs485) || saved.rs485Changed;
         }
+    } else if (saved.rs485Changed && saved.haveRs485) {
+        // Toggling left: the port's own RS-485 configuration comes back.
+        if (Rs485Driver().set(fd, saved.rs485))
+            saved.rs485Changed = false;
     }
+}
+
+PosixSavedLine SavePosixLine(int fd) {
+    PosixSavedLine saved;
+    saved.haveTerminal = GetTerminal(fd, saved.terminal);
+    saved.haveRs485 = Rs485Driver().get(fd, saved.rs485);
+    return saved;
+}
+
+void RestorePosixLine(int fd, const PosixSavedLine& saved) {
+    if (saved.haveTerminal)
+        (void)SetTerminal(fd, saved.terminal);
+    if (saved.rs485Changed && saved.haveRs485)
+        (void)Rs485Driver().set(fd, saved.rs485);
+}
+
+namespace {
+
+#if defined(__linux__) && defined(TIOCSRS485)
+bool KernelGetRs485(int fd, PosixRs485& settings) {
+    serial_rs485 rs485{};
+    if (ioctl(fd, TIOCGRS485, &rs485) != 0)
+        return false;
+    settings = {rs485.flags, rs485.delay_rts_before_send, rs485.delay_rts_after_send};
+    return true;
+}
+
+bool KernelSetRs485(int fd, const PosixRs485& settings) {
+    // Read first, so that fields this component knows nothing of are kept.
+    serial_rs485 rs485{};
+    if (ioctl(fd, TIOCGRS485, &rs485) != 0)
+        return false;
+    rs485.flags = settings.flags;
+    rs485.delay_rts_before_send = settings.delayRtsBeforeSend;
+    rs485.delay_rts_after_send = settings.delayRtsAfterSend;
+    return ioctl(fd, TIOCSRS485, &rs485) == 0;
+}
+static_assert(Rs485Enabled == SER_RS485_ENABLED && Rs485RtsOnSend == SER_RS485_RTS_ON_SEND &&
+              Rs485RtsAfterSend == SER_RS485_RTS_AFTER_SEND);
+#else
+bool KernelGetRs485(int, PosixRs485&) {
+    return false;
+}
+bool KernelSetRs485(int, const PosixRs485&) {
+    return false;
+}
 #endif
+
+} // namespace
+
+PosixRs485Driver& Rs485Driver() {
+    static PosixRs485Driver driver{KernelGetRs485, KernelSetRs485};
+    return driver;
 }

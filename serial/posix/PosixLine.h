@@ -24,9 +24,49 @@ struct PosixLineSettings {
 // through symbolic links so that every name of one device leads to the same lock.
 std::string ResolvePortPath(const std::string& name);
 
+// The kernel's RS-485 settings of a port, as the flags of `serial_rs485`. The calls go
+// through a replaceable pair of functions: a pseudo-terminal has no RS-485 settings, so the
+// tests stand a recording fake in for the driver.
+struct PosixRs485 {
+    std::uint32_t flags = 0;
+    std::uint32_t delayRtsBeforeSend = 0;
+    std::uint32_t delayRtsAfterSend = 0;
+};
+struct PosixRs485Driver {
+    bool (*get)(int fd, PosixRs485& settings);
+    bool (*set)(int fd, const PosixRs485& settings);
+};
+// The functions in use; the kernel's ioctls unless replaced.
+PosixRs485Driver& Rs485Driver();
+// Flags, as the kernel numbers them.
+inline constexpr std::uint32_t Rs485Enabled = 1u << 0;
+inline constexpr std::uint32_t Rs485RtsOnSend = 1u << 1;
+inline constexpr std::uint32_t Rs485RtsAfterSend = 1u << 2;
+
+// The state of a port found when it was opened, put back when it closes, so that the
+// component leaves a port as it found it (its line settings, speed included, and its
+// RS-485 mode, which the board may have set up for a transceiver).
+struct PosixSavedLine {
+    alignas(8) unsigned char terminal[64] = {}; // the kernel's terminal settings
+    bool haveTerminal = false;
+    PosixRs485 rs485;
+    bool haveRs485 = false;
+    bool rs485Changed = false; // the component switched RS-485 mode on
+};
+PosixSavedLine SavePosixLine(int fd);
+void RestorePosixLine(int fd, const PosixSavedLine& saved);
+
 // Applies the settings; failures of individual calls are ignored, as a pseudo-terminal or
 // a simple adapter refuses some of them (modem lines, RS-485 mode) and the port still works.
-void ApplyPosixLine(int fd, const PosixLineSettings& settings);
+// The RS-485 settings are touched only for RTS toggling; leaving toggling puts back those
+// found at open.
+void ApplyPosixLine(int fd, const PosixLineSettings& settings, PosixSavedLine& saved);
 
 // Any baud rate, including non-standard ones, through the kernel's BOTHER interface.
 bool SetArbitraryBaudRate(int fd, std::uint32_t baudRate);
+// The output speed the device is set to, in baud; 0 when it cannot be read.
+std::uint32_t ReadBaudRate(int fd);
+// The kernel's terminal settings, speeds included (at most sizeof PosixSavedLine::terminal
+// bytes); false when the device refuses.
+bool GetTerminal(int fd, unsigned char* terminal);
+bool SetTerminal(int fd, const unsigned char* terminal);

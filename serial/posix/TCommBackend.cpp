@@ -18,6 +18,7 @@ struct TCommBackend::State {
     int stopFd = -1;
     int wakeFd = -1;
     std::atomic<std::uint32_t> readInterval{100};
+    PosixSavedLine found; // the port's state at open, put back at close
     std::unique_ptr<TReadThread> readThread;
     std::unique_ptr<TWriteThread> writeThread;
 };
@@ -73,6 +74,7 @@ void TCommBackend::Open() {
         throw ECommsError("Unable to create event");
     }
     (void)tcflush(fd, TCIOFLUSH);
+    state->found = SavePosixLine(fd);
     state->fd = fd;
     state->stopFd = stopFd;
     ApplyCommTimeouts();
@@ -102,6 +104,7 @@ void TCommBackend::Close() {
     state->writeThread.reset(); // joins, releases what was still queued
     (void)ioctl(state->fd, TIOCNXCL);
     (void)tcflush(state->fd, TCIOFLUSH);
+    RestorePosixLine(state->fd, state->found);
     ::close(state->fd); // also releases the lock
     ::close(state->stopFd);
     state->fd = -1;
@@ -134,5 +137,5 @@ void TCommBackend::ApplyCommState() {
     static constexpr int rtsValues[] = {1, 0, 2, 3};
     s.dtr = dtrValues[static_cast<int>(owner.DtrControl())];
     s.rts = rtsValues[static_cast<int>(owner.RtsControl())];
-    ApplyPosixLine(state->fd, s);
+    ApplyPosixLine(state->fd, s, state->found);
 }

@@ -2,13 +2,24 @@
 
 #include "serial/TComm.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstring>
 #include <poll.h>
+#include <sys/prctl.h>
+#include <sys/timerfd.h>
 #include <termios.h>
 #include <unistd.h>
 #include <vector>
+
+timespec IntervalTimespec(std::uint32_t milliseconds) {
+    const std::uint32_t ms = std::min(milliseconds, MaxReadInterval);
+    timespec t{};
+    t.tv_sec = static_cast<time_t>(ms / 1000);
+    t.tv_nsec = static_cast<long>(ms % 1000) * 1000000L;
+    return t;
+}
 
 TReadThread::TReadThread(TComm& owner_, int portFd_, int stopFd_,
                          const std::atomic<std::uint32_t>& interval_)
@@ -50,12 +61,31 @@ void TReadThread::Run() {
     std::vector<std::uint8_t> storage(ReadSize);
     std::uint8_t* const buffer = storage.data();
     std::size_t count = 0;
-    pollfd fds[2] = {{stopFd, POLLIN, 0}, {portFd, POLLIN, 0}};
+    // The end of a chunk: a timer armed after each read that leaves bytes in hand, with the
+    // thread's timer slack cut to the least, so the chunk leaves at the end of the interval
+    // rather than up to a thousandth of it later, as a wait's time-out would. Without a
+    // timer descriptor the wait's own time-out does it.
+    const int timerFd = timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
+    (void)prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
+    bool armed = false;
+    auto setTimer = [&](bool on) {
+        if (timerFd < 0 || (!on && !armed))
+            return;
+        itimerspec when{};
+        if (on) {
+            when.it_value = IntervalTimespec(interval.load());
+            if (when.it_value.tv_sec == 0 && when.it_value.tv_nsec == 0)
+                when.it_value.tv_nsec = 1; // 0 would disarm: no interval cuts at once
+        }
+        armed = timerfd_settime(timerFd, 0, &when, nullptr) == 0 && on;
+    };
+    const nfds_t watched = timerFd >= 0 ? 3 : 2;
+    pollfd fds[3] = {{stopFd, POLLIN, 0}, {portFd, POLLIN, 0}, {timerFd, POLLIN, 0}};
     for (;;) {
-        // With bytes in hand, a chunk ends when the line stays silent for longer than the
-        // interval; with none, wait without a time-out.
-        const int timeout = count == 0 ? -1 : static_cast<int>(interval.load()) + 1;
-        const int ready = poll(fds, 2, timeout);
+        // With bytes in hand and no timer, wait for the interval; else without a time-out.
+        const timespec gap = IntervalTimespec(interval.load());
+        const bool timed = count > 0 && timerFd < 0;
+        const int ready = ppoll(fds, watched, timed ? &gap : nullptr, nullptr);
         if (ready < 0) {
             if (errno == EINTR)
                 continue;
@@ -65,22 +95,39 @@ void TReadThread::Run() {
         }
         if (fds[0].revents != 0)
             break; // stop requested: whatever was in hand is dropped with the port
-        if (ready == 0) {
+        if (ready == 0 || (watched == 3 && fds[2].revents != 0)) {
+            // The line stayed silent for the interval: the bytes in hand are a chunk.
+            std::uint64_t expirations = 0;
+            if (watched == 3)
+                (void)!::read(timerFd, &expirations, sizeof expirations);
+            armed = false;
             Deliver(buffer, count);
             count = 0;
             continue;
         }
         const short events = fds[1].revents;
         if ((events & POLLIN) != 0) {
-            const ssize_t got = read(portFd, buffer + count, ReadSize - count);
-            if (got > 0) {
-                count = DeliverFullChunks(buffer, count + static_cast<std::size_t>(got));
+            // Take everything the driver holds now, up to the buffer, so that the owner is
+            // woken once for what one wait brought rather than once per read.
+            bool lost = false;
+            while (count < ReadSize) {
+                const ssize_t got = read(portFd, buffer + count, ReadSize - count);
+                if (got > 0) {
+                    count += static_cast<std::size_t>(got);
+                    continue;
+                }
+                if (got < 0 && errno == EINTR)
+                    continue;
+                // End of file (an unplugged USB adapter) or an I/O error (a pseudo-terminal
+                // whose other end closed): the line is gone. Never spin on it.
+                lost = got == 0 || errno != EAGAIN;
+                break;
+            }
+            count = DeliverFullChunks(buffer, count);
+            if (!lost) {
+                setTimer(count > 0);
                 continue;
             }
-            if (got < 0 && (errno == EAGAIN || errno == EINTR))
-                continue;
-            // End of file (an unplugged USB adapter) or an I/O error (a pseudo-terminal
-            // whose other end closed): the line is gone. Never spin on it.
             Deliver(buffer, count);
             PostHangup();
             break;
@@ -91,6 +138,8 @@ void TReadThread::Run() {
             break;
         }
     }
+    if (timerFd >= 0)
+        ::close(timerFd);
 }
 
 TWriteThread::TWriteThread(TComm& owner_, int portFd_, int stopFd_)

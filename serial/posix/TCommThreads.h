@@ -1,11 +1,12 @@
 #pragma once
 
-// The reader and writer threads of the POSIX backend. Both block in poll() on the port and
+// The reader and writer threads of the POSIX backend. Both block in poll()/ppoll() on the port and
 // the stop descriptor; neither sleeps for a fixed time, so an idle open port costs nothing.
 
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <ctime>
 #include <deque>
 #include <mutex>
 #include <thread>
@@ -13,12 +14,18 @@
 
 class TComm;
 
+// The longest silence that still ends a chunk: a larger interval is taken as this one, so
+// that no value waits for ever or overflows the wait.
+inline constexpr std::uint32_t MaxReadInterval = 3600u * 1000u;
+// The wait of the reader for an interval in milliseconds, clamped to MaxReadInterval.
+timespec IntervalTimespec(std::uint32_t milliseconds);
+
 class TReadThread {
 public:
     // The largest chunk one receive event carries.
     static constexpr std::size_t BufferSize = 2048;
     // What one read may take from the driver: several chunks.
-    static constexpr std::size_t ReadSize = 8 * BufferSize;
+    static constexpr std::size_t ReadSize = 32 * BufferSize;
 
     TReadThread(TComm& owner, int portFd, int stopFd, const std::atomic<std::uint32_t>& interval);
     ~TReadThread(); // joins; the stop descriptor must be signalled first

@@ -263,14 +263,54 @@ TEST(ModbusParameterReply, CustomSectionGroups) {
         [](std::string_view text) { return DecodeChannelReply(text, 0); });
 }
 
-// Whatever arrives, a decode reads only inside the text it is given: every text it hands
-// on is a piece of that text, and it never runs past the end (the sanitizer builds would
-// catch a stray read).
-TEST(ConfigReplies, ArbitraryTextsStayInsideTheText) {
+// Whatever arrives, a decode reads only inside the text it is given (the sanitizer builds
+// would catch a stray read) and what it returns follows from the text: every text it hands
+// on is a piece of that text; a text without the answer's marker changes nothing; a number
+// that is not one is named in the message; and fields are read from the marker on, so text
+// in front of the answer changes nothing.
+TEST(ConfigReplies, ArbitraryTextsDecodeByTheirMarkers) {
     const std::string alphabet = "QVXQMDHARTCAMDZYFOWBAJTRSI0123456789:,<#- x";
     const std::vector<std::string> seeds = {
         "QV:",  "QX",     "QQ",    "DIS1:", "BA1:",      "BA2:",      "MD:", "ADR:", "JTM:",
         "FMW:", "HART0:", "DFO0:", "ZDY0:", "CAMD01:1<", "CAMD02:0<", "99",  "03,"};
+    struct Decoded {
+        Fields fields;
+        std::optional<std::string> error;
+    };
+    struct Decoder {
+        const char* name;
+        const char* marker; // no answer without it
+        Decoded (*decode)(std::string_view);
+        int changed = 0; // texts that changed something
+    };
+    Decoder decoders[] = {
+        {"communication", "QV:",
+         [](std::string_view t) {
+             const auto r = DecodeCommunicationReply(t);
+             return Decoded{FieldsOf(r), r.error};
+         }},
+        {"system", "QX",
+         [](std::string_view t) {
+             const auto r = DecodeSystemParameterReply(t);
+             return Decoded{FieldsOf(r), r.error};
+         }},
+        {"channel, custom type", "QQ",
+         [](std::string_view t) {
+             const auto r = DecodeChannelReply(t, 0);
+             return Decoded{FieldsOf(r), r.error};
+         }},
+        {"channel, type 1", "QQ",
+         [](std::string_view t) {
+             const auto r = DecodeChannelReply(t, 1);
+             return Decoded{FieldsOf(r), r.error};
+         }},
+    };
+    // Exact-size heap copies, so reading one past the end is an error under ASan.
+    auto exact = [](const std::string& text) {
+        auto copy = std::make_unique<char[]>(text.size());
+        std::copy(text.begin(), text.end(), copy.get());
+        return copy;
+    };
     std::mt19937 random(424242);
     for (int round = 0; round < 20000; ++round) {
         std::string text;
@@ -282,19 +322,36 @@ TEST(ConfigReplies, ArbitraryTextsStayInsideTheText) {
                 text += alphabet[random() % alphabet.size()];
             }
         }
-        // Exact-size heap copy, so reading one past the end is an error under ASan.
-        const std::unique_ptr<char[]> copy(new char[text.size()]);
-        std::copy(text.begin(), text.end(), copy.get());
+        const std::string shifted = "~~~" + text;
+        const auto copy = exact(text);
+        const auto shiftedCopy = exact(shifted);
         const std::string_view view(copy.get(), text.size());
-        for (const Fields& result :
-             {FieldsOf(DecodeCommunicationReply(view)), FieldsOf(DecodeSystemParameterReply(view)),
-              FieldsOf(DecodeChannelReply(view, 0)), FieldsOf(DecodeChannelReply(view, 1))}) {
-            for (const DecodedField& update : result) {
+        const std::string_view shiftedView(shiftedCopy.get(), shifted.size());
+        for (Decoder& decoder : decoders) {
+            const Decoded result = decoder.decode(view);
+            for (const DecodedField& update : result.fields) {
                 if (update.kind == FieldKind::Text) {
                     ASSERT_NE(text.find(update.text), std::string::npos) << text;
                 }
             }
+            if (text.find(decoder.marker) == std::string::npos) {
+                ASSERT_TRUE(result.fields.empty()) << decoder.name << ": " << text;
+                ASSERT_FALSE(result.error) << decoder.name << ": " << text;
+            }
+            if (result.error) {
+                ASSERT_TRUE(result.error->starts_with('\'')) << *result.error;
+                ASSERT_TRUE(result.error->ends_with("' is not a valid integer value"))
+                    << *result.error;
+            }
+            const Decoded moved = decoder.decode(shiftedView);
+            ASSERT_EQ(moved.fields, result.fields) << decoder.name << ": " << text;
+            ASSERT_EQ(moved.error, result.error) << decoder.name << ": " << text;
+            decoder.changed += result.fields.empty() ? 0 : 1;
         }
+    }
+    // The texts reach every decoder's fields, not only its refusal.
+    for (const Decoder& decoder : decoders) {
+        EXPECT_GT(decoder.changed, 200) << decoder.name;
     }
 }
 

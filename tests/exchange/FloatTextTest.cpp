@@ -57,9 +57,9 @@ TEST(GeneralFloatText, BoundariesOfFixedNotation) {
 }
 
 TEST(GeneralFloatText, LocaleDecimalSeparator) {
-    EXPECT_EQ(GeneralFloatText(1.5L, ','), "1,5");
-    EXPECT_EQ(GeneralFloatText(1.5e-7L, ','), "1,5E-7");
-    EXPECT_EQ(GeneralFloatText(-0.25L, ','), "-0,25");
+    EXPECT_EQ(GeneralFloatText(1.5L, ","), "1,5");
+    EXPECT_EQ(GeneralFloatText(1.5e-7L, ","), "1,5E-7");
+    EXPECT_EQ(GeneralFloatText(-0.25L, ","), "-0,25");
 }
 
 } // namespace

@@ -51,19 +51,30 @@ const std::vector<Variable> FourVariables = {{61, {0x40, 0x80, 0x00, 0x00}},
 TEST(HartValueText, FloatsAsTheWindowShowsThem) {
     struct Case {
         std::array<std::uint8_t, 4> bytes;
-        char separator;
+        std::string separator;
         std::string text;
     };
     const std::vector<Case> cases = {
-        {{0x3D, 0xCC, 0xCC, 0xCD}, '.', "0.1000000"}, {{0x41, 0x45, 0x87, 0xE6}, '.', "12.345678"},
-        {{0x40, 0x80, 0x00, 0x00}, '.', "4"},         {{0xC0, 0x70, 0x00, 0x00}, '.', "-3.75"},
-        {{0x7F, 0xA0, 0x00, 0x00}, '.', "00000000"},  {{0x7F, 0x80, 0x00, 0x00}, '.', "00000000"},
-        {{0x7F, 0x00, 0x00, 0x01}, '.', "00000000"},  {{0x47, 0xF1, 0x20, 0x65}, '.', "123456.78"},
-        {{0x00, 0x00, 0x00, 0x00}, '.', "0"},         {{0x80, 0x00, 0x00, 0x00}, '.', "0"},
-        {{0xFF, 0x80, 0x00, 0x00}, '.', "-INF"},      {{0xFF, 0xC0, 0x00, 0x00}, '.', "-NAN"},
-        {{0x2E, 0xDB, 0xE6, 0xFF}, '.', "1.0000000"}, {{0x50, 0x15, 0x02, 0xF9}, '.', "100000000"},
-        {{0xC2, 0xF6, 0xE9, 0x79}, '.', "-123.4560"}, {{0x3F, 0xC0, 0x00, 0x00}, ',', "1,5"},
-        {{0x41, 0x45, 0x87, 0xE6}, ',', "12,345678"},
+        {{0x3D, 0xCC, 0xCC, 0xCD}, ".", "0.1000000"},
+        {{0x41, 0x45, 0x87, 0xE6}, ".", "12.345678"},
+        {{0x40, 0x80, 0x00, 0x00}, ".", "4"},
+        {{0xC0, 0x70, 0x00, 0x00}, ".", "-3.75"},
+        {{0x7F, 0xA0, 0x00, 0x00}, ".", "00000000"},
+        {{0x7F, 0x80, 0x00, 0x00}, ".", "00000000"},
+        {{0x7F, 0x00, 0x00, 0x01}, ".", "00000000"},
+        {{0x47, 0xF1, 0x20, 0x65}, ".", "123456.78"},
+        {{0x00, 0x00, 0x00, 0x00}, ".", "0"},
+        {{0x80, 0x00, 0x00, 0x00}, ".", "0"},
+        {{0xFF, 0x80, 0x00, 0x00}, ".", "-INF"},
+        {{0xFF, 0xC0, 0x00, 0x00}, ".", "-NAN"},
+        {{0x2E, 0xDB, 0xE6, 0xFF}, ".", "1.0000000"},
+        {{0x50, 0x15, 0x02, 0xF9}, ".", "100000000"},
+        {{0xC2, 0xF6, 0xE9, 0x79}, ".", "-123.4560"},
+        {{0x3F, 0xC0, 0x00, 0x00}, ",", "1,5"},
+        {{0x41, 0x45, 0x87, 0xE6}, ",", "12,345678"},
+        // A separator of two UTF-8 bytes (U+066B) counts as one character of the nine.
+        {{0x41, 0x45, 0x87, 0xE6}, "\u066B", "12\u066B345678"},
+        {{0xC2, 0xF6, 0xE9, 0x79}, "\u066B", "-123\u066B4560"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(HartValueText(c.bytes, c.separator), c.text)
@@ -133,7 +144,7 @@ TEST(HartReplies, DynamicVariablesWithTheirUnits) {
     EXPECT_EQ(decoded->variables, expected);
 
     const auto other = DecodeDynamicVariablesReply(
-        DynamicReply(12, {{250, {0x47, 0xF1, 0x20, 0x65}}, {32, {0x41, 0x45, 0x87, 0xE6}}}), ',');
+        DynamicReply(12, {{250, {0x47, 0xF1, 0x20, 0x65}}, {32, {0x41, 0x45, 0x87, 0xE6}}}), ",");
     ASSERT_TRUE(other);
     EXPECT_EQ(other->variables, (std::vector<HartVariable>{{"123456,78", 76}, {"12,345678", 12}}));
 }
@@ -173,12 +184,29 @@ TEST(HartReplies, ChunksOfFourBytesAreDecodedWithoutReadingPastThem) {
         EXPECT_FALSE(DecodeIdentityReply(chunk));
         EXPECT_FALSE(DecodeDynamicVariablesReply(chunk));
     }
-    // Every prefix of it, on the heap with exact size.
+    // Every prefix of it, on the heap with exact size: a reply is found exactly from the
+    // length that holds its last field on (the dynamic reply's fourth value, 2 + 35 bytes;
+    // the identity's device id, 38 + 19 bytes), and then decodes as in the whole.
+    const auto wholeDynamic = DecodeDynamicVariablesReply(reply);
+    const auto wholeIdentity = DecodeIdentityReply(reply);
+    ASSERT_TRUE(wholeDynamic && wholeIdentity);
+    EXPECT_EQ(wholeDynamic->variables.size(), 4U);
+    EXPECT_EQ(wholeIdentity->manufacturerId, 1);
+    constexpr std::size_t DynamicFrom = 2 + 35;
+    constexpr std::size_t IdentityFrom = 2 + 36 + 19;
     for (std::size_t length = 0; length <= reply.size(); ++length) {
         const std::vector<std::uint8_t> chunk(reply.begin(),
                                               reply.begin() + static_cast<long>(length));
-        (void)DecodeIdentityReply(chunk);
-        (void)DecodeDynamicVariablesReply(chunk);
+        const auto identity = DecodeIdentityReply(chunk);
+        const auto dynamic = DecodeDynamicVariablesReply(chunk);
+        ASSERT_EQ(dynamic.has_value(), length >= DynamicFrom) << length;
+        ASSERT_EQ(identity.has_value(), length >= IdentityFrom) << length;
+        if (dynamic) {
+            EXPECT_EQ(dynamic->variables, wholeDynamic->variables) << length;
+        }
+        if (identity) {
+            EXPECT_EQ(*identity, *wholeIdentity) << length;
+        }
     }
 }
 

@@ -42,12 +42,12 @@ TEST(Ieee754Calculator, TypedBytesToTheirNumber) {
         {"C0 70 00 00", "-3.75"},
     };
     for (const Case& c : cases) {
-        const Ieee754Result result = CalculateIeee754(c.input, '.', Room);
+        const Ieee754Result result = CalculateIeee754(c.input, ".", Room);
         EXPECT_EQ(result.status, Ieee754Status::Ok) << c.input;
         EXPECT_EQ(result.text, c.shown) << c.input;
     }
-    EXPECT_EQ(CalculateIeee754("3F C0 00 00", ',', Room).text, "1,5");
-    EXPECT_EQ(CalculateIeee754("C2 F6 E9 79", ',', Room).text, "-123,45600");
+    EXPECT_EQ(CalculateIeee754("3F C0 00 00", ",", Room).text, "1,5");
+    EXPECT_EQ(CalculateIeee754("C2 F6 E9 79", ",", Room).text, "-123,45600");
 }
 
 TEST(Ieee754Calculator, TypingErrors) {
@@ -73,7 +73,7 @@ TEST(Ieee754Calculator, TypingErrors) {
         {"41 20 00 00 11 22 33 44 5x", Ieee754Status::IllegalCharacters, illegal},
     };
     for (const Case& c : cases) {
-        const Ieee754Result result = CalculateIeee754(c.input, '.', Room);
+        const Ieee754Result result = CalculateIeee754(c.input, ".", Room);
         EXPECT_EQ(result.status, c.status) << '"' << c.input << '"';
         EXPECT_EQ(result.message, c.message) << '"' << c.input << '"';
         EXPECT_TRUE(result.text.empty());
@@ -86,7 +86,7 @@ TEST(Ieee754Calculator, LongTextsAreCheckedThroughButKeptWithinTheRoom) {
         text += i == 0 ? "41 " : "00 ";
     }
     text += "00";
-    Ieee754Result result = CalculateIeee754(text, '.', Room);
+    Ieee754Result result = CalculateIeee754(text, ".", Room);
     EXPECT_EQ(result.status, Ieee754Status::Ok);
     EXPECT_EQ(result.text, "8");
     EXPECT_EQ(result.bytes.size(), Room);
@@ -95,13 +95,13 @@ TEST(Ieee754Calculator, LongTextsAreCheckedThroughButKeptWithinTheRoom) {
     // A bad character far beyond the room is still found.
     std::string bad = text;
     bad[bad.size() - 1] = 'z';
-    EXPECT_EQ(CalculateIeee754(bad, '.', Room).status, Ieee754Status::IllegalCharacters);
+    EXPECT_EQ(CalculateIeee754(bad, ".", Room).status, Ieee754Status::IllegalCharacters);
     bad = text;
     bad[bad.size() - 3] = '_';
-    EXPECT_EQ(CalculateIeee754(bad, '.', Room).status, Ieee754Status::NoSpaces);
+    EXPECT_EQ(CalculateIeee754(bad, ".", Room).status, Ieee754Status::NoSpaces);
 
     // Fewer than four bytes typed: the missing ones are zero.
-    result = CalculateIeee754("C1", '.', Room);
+    result = CalculateIeee754("C1", ".", Room);
     EXPECT_EQ(result.bytes, (std::vector<std::uint8_t>{0xC1, 0, 0, 0}));
     EXPECT_EQ(result.text, "-8");
 }
@@ -151,7 +151,7 @@ TEST(Ieee754Calculator, AgreesWithTheStandardLibraryOnRandomBitPatterns) {
     std::mt19937 random(754);
     for (int i = 0; i < 200000; ++i) {
         const std::uint32_t bits = static_cast<std::uint32_t>(random());
-        const Ieee754Result result = CalculateIeee754(Typed(bits), '.', Room);
+        const Ieee754Result result = CalculateIeee754(Typed(bits), ".", Room);
         ASSERT_EQ(result.status, Ieee754Status::Ok) << Typed(bits);
         ASSERT_EQ(result.text, Reference(bits)) << Typed(bits);
     }

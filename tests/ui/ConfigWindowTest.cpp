@@ -139,6 +139,8 @@ TEST_F(ConfigWindow, RefusedInputSendsNothing) {
          "Button17", MessageKind::Plain, "NO SPACK"},
         {"custom command lower case", [](TForm1& f) { f.modbusPage->Edit4->setText("0a 02"); },
          "Button17", MessageKind::Plain, "Data eeore!"},
+        {"custom command non-ASCII", [](TForm1& f) { f.modbusPage->Edit4->setText("0\u00C9 02"); },
+         "Button17", MessageKind::Plain, "Data eeore!"},
         {"short coefficient",
          [](TForm1& f) {
              f.modbusPage->ComboBox18->SetItemIndex(1);

@@ -108,6 +108,7 @@ TEST_F(HartWindow, ManualFrameAndItsRefusals) {
         {"02,80", "", "NO SPACK"},
         {"", "", "NO SPACK"},
         {"02 8g", "", "Data eeore!"},
+        {"0\u00C9 80", "", "Data eeore!"}, // counted in characters, not UTF-8 bytes
     };
     for (const Case& c : cases) {
         messages.clear();
@@ -165,6 +166,7 @@ TEST_F(HartWindow, ToolsModbusTestAndCalculator) {
         {"C0 70 00 00", "-3.75", ""},
         {"4120 0000", "-3.75", "Input data without spaces"},
         {"41 2g 00 00", "-3.75", "There are illegal characters, please re-enter!"},
+        {"41 20 00 0\u00C9", "-3.75", "There are illegal characters, please re-enter!"},
     };
     for (const Case& c : cases) {
         messages.clear();
@@ -174,6 +176,41 @@ TEST_F(HartWindow, ToolsModbusTestAndCalculator) {
         EXPECT_EQ(LastMessage().toStdString(), c.message) << c.text;
     }
     EXPECT_EQ(form->Memo10->toPlainText(), "01 83 02 C0 F1 "); // the calculator is offline
+}
+
+// The locale's decimal separator reaches the shown values as text, also where it is not a
+// Latin-1 character (Arabic and Persian use U+066B).
+TEST_F(HartWindow, ValuesShowTheLocaleDecimalSeparator) {
+    OpenPort();
+    const QLocale saved;
+    std::string reply = Bytes({0xFF, 0xFF, 0x86, 0xA6, 0x06, 0x00, 0x00, 0x00, 0x03, 0x06, 0x00,
+                               0x00, 0x41, 0x80, 0x00, 0x00, 0x20, 0x41, 0x45, 0x87, 0xE6, 0x00});
+    struct Case {
+        const char* locale;
+        bool beyondLatin1;
+    };
+    for (const Case c :
+         {Case{"ar_EG", true}, Case{"fa_IR", true}, Case{"de_DE", false}, Case{"en_US", false}}) {
+        QLocale::setDefault(QLocale(c.locale));
+        const QString point = QLocale().decimalPoint();
+        ASSERT_FALSE(point.isEmpty()) << c.locale;
+        EXPECT_EQ(point.at(0).unicode() > 0xFF, c.beyondLatin1) << c.locale;
+
+        form->modbusPage->Edit7->setText("3F C0 00 00");
+        QTest::mouseClick(form->modbusPage->Button13, Qt::LeftButton);
+        EXPECT_EQ(form->modbusPage->Edit22->text().toStdString(), ("1" + point + "5").toStdString())
+            << c.locale;
+
+        form->hartPage->Edit25->clear();
+        QTest::mouseClick(form->hartPage->Button16, Qt::LeftButton);
+        Sent(16);
+        Reply(reply);
+        EXPECT_TRUE(WaitFor([&] { return !form->hartPage->Edit25->text().isEmpty(); })) << c.locale;
+        EXPECT_EQ(form->hartPage->Edit25->text().toStdString(),
+                  ("12" + point + "345678").toStdString())
+            << c.locale;
+    }
+    QLocale::setDefault(saved);
 }
 
 } // namespace

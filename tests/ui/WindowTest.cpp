@@ -321,6 +321,34 @@ TEST_F(Window, RsLineSettingClosesThePortTwoSecondsLater) {
     EXPECT_FALSE(form->link.Comm1.IsOpen());
 }
 
+// An auto-close pending from a line setting dies with the port, however it is closed: the
+// port the user opens next at the new speed stays open.
+TEST_F(Window, ClosingThePortCancelsThePendingAutoClose) {
+    for (const bool hangUp : {false, true}) {
+        PtyPair line;
+        messages.clear();
+        form->SPREALCOM->ShowText(QString::fromStdString(line.path));
+        QTest::mouseClick(form->Button1, Qt::LeftButton);
+        ASSERT_TRUE(form->link.PortIsOpen);
+        form->systemPage->ComboBox8->SetItemIndex(6);
+        form->systemPage->ComboBox9->SetItemIndex(2);
+        QTest::mouseClick(form->systemPage->Button9, Qt::LeftButton);
+        ASSERT_TRUE(form->link.Timer4->Enabled());
+        if (hangUp) {
+            line.CloseMaster();
+            ASSERT_TRUE(WaitFor([&] { return !form->link.PortIsOpen; }, 1500));
+        } else {
+            QTest::mouseClick(form->Button1, Qt::LeftButton);
+        }
+        EXPECT_FALSE(form->link.Timer4->Enabled()) << hangUp;
+        OpenPort();
+        Pump(2300);
+        EXPECT_TRUE(form->link.PortIsOpen) << hangUp;
+        EXPECT_TRUE(form->link.Comm1.IsOpen()) << hangUp;
+        QTest::mouseClick(form->Button1, Qt::LeftButton);
+    }
+}
+
 TEST_F(Window, LostLineClosesThePortAndSaysSo) {
     for (bool midReply : {false, true}) {
         PtyPair line;
