@@ -307,7 +307,7 @@ int RunFloat(CommandContext& c) {
                         hex.toStdString() + "\n");
         return ExitOk;
     }
-    const Ieee754Result result = CalculateIeee754(c.arguments[0].toStdString(), '.', 4);
+    const Ieee754Result result = CalculateIeee754(c.arguments[0].toStdString(), ".", 4);
     if (result.status != Ieee754Status::Ok) {
         throw CliFailure(ExitUsage, result.message);
     }

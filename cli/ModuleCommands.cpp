@@ -9,6 +9,7 @@
 #include <QJsonArray>
 
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <sstream>
 
@@ -21,35 +22,46 @@ std::vector<std::uint8_t> Frame(const FrameResult& frame) {
     return frame.bytes;
 }
 
-[[noreturn]] void Unexpected(const std::string& what, const std::string& answer) {
+// A configuration query and its decoded answer. An answer without a length ends at the
+// line's gap, so a module that pauses in the middle of one gives a cut answer: a query changes
+// nothing, so it is asked once more before the answer counts as wrong.
+template <typename Reply>
+Reply Query(CliSession& session, const FrameResult& frame, const std::string& what,
+            const std::function<Reply(const std::string&)>& decode,
+            const std::function<bool(const Reply&)>& complete) {
+    std::string answer;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        answer = session.Ascii(Frame(frame));
+        Reply reply = decode(answer);
+        if (complete(reply) && !reply.error) {
+            return reply;
+        }
+    }
     throw CliFailure(ExitDeviceError, "unexpected answer to the " + what + ": \"" + answer + "\"");
 }
 
 CommunicationReply ReadLink(CliSession& session) {
-    const std::string answer = session.Ascii(Frame(CommunicationQuery()));
-    CommunicationReply reply = DecodeCommunicationReply(answer);
-    if (!reply.Answered() || reply.error) {
-        Unexpected("communication query", answer);
-    }
-    return reply;
+    return Query<CommunicationReply>(session, CommunicationQuery(), "communication query",
+                                     DecodeCommunicationReply,
+                                     [](const CommunicationReply& r) { return r.Answered(); });
 }
 
 SystemParameterReply ReadSystem(CliSession& session) {
-    const std::string answer = session.Ascii(Frame(SystemParameterQuery()));
-    SystemParameterReply reply = DecodeSystemParameterReply(answer);
-    if (!reply.slaveAddress || reply.error) {
-        Unexpected("system parameter query", answer);
-    }
-    return reply;
+    // The polling interval is the answer's last field.
+    return Query<SystemParameterReply>(
+        session, SystemParameterQuery(), "system parameter query", DecodeSystemParameterReply,
+        [](const SystemParameterReply& r) { return r.slaveAddress && r.pollInterval; });
 }
 
 ChannelReply ReadChannel(CliSession& session, int instrument) {
-    const std::string answer = session.Ascii(Frame(ModbusParameterQuery(instrument)));
-    ChannelReply reply = DecodeChannelReply(answer, -1);
-    if (!reply.instrumentType || reply.error) {
-        Unexpected("channel query", answer);
-    }
-    return reply;
+    // The register formats end the answer, or a custom instrument's second read command.
+    return Query<ChannelReply>(
+        session, ModbusParameterQuery(instrument), "channel query",
+        [](const std::string& text) { return DecodeChannelReply(text, -1); },
+        [](const ChannelReply& r) {
+            return r.instrumentType && r.registerFormats.back() &&
+                   (!r.custom.value_or(false) || r.commands.back().bytes);
+        });
 }
 
 Profile ReadModule(CliSession& session) {

@@ -29,6 +29,14 @@ constexpr double GapSeconds = 0.1; // the serial component's inter-byte gap
 // The simulator ends a received frame after this silence, as a MODBUS device does after
 // 3.5 characters (3.6 ms at 9600 baud).
 constexpr int FrameGapMs = 4;
+// The simulated module waits this long before it answers (its own turnaround).
+constexpr double TurnaroundSeconds = 0.005;
+// What the line and the module take for an answer of `bytes`: the frame gap that ends the
+// request, the module's turnaround and the answer's bytes at line speed. On a
+// pseudo-terminal the request itself arrives at once.
+double AnswerSeconds(std::size_t bytes) {
+    return FrameGapMs / 1000.0 + TurnaroundSeconds + static_cast<double>(bytes) * 10.0 / Baud;
+}
 
 double WireSeconds(std::size_t bytes, double baud = Baud) {
     return static_cast<double>(bytes) * 10.0 / baud;
@@ -143,8 +151,8 @@ private:
     int fd;
 };
 
-// Median seconds over the answer's wire time (its bytes at 9600 baud and the simulator's
-// frame gap) for the tool's script link and for the bare reader.
+// Median time from the request to the decoded answer beyond what the line and the module
+// take (AnswerSeconds), for the tool's script link and for the bare reader.
 template <typename Request> void Latency(const char* name, const char* bareName, Request request) {
     SimProcess sim({"--frame-gap-ms", std::to_string(FrameGapMs)});
     std::vector<double> tool, bare;
@@ -154,7 +162,7 @@ template <typename Request> void Latency(const char* name, const char* bareName,
             BareLine line(sim.link);
             for (int i = 0; i < 5; ++i) {
                 const auto [seconds, replyBytes] = request(nullptr, &line);
-                bare.push_back(seconds - WireSeconds(replyBytes) - FrameGapMs / 1000.0);
+                bare.push_back(seconds - AnswerSeconds(replyBytes));
                 std::this_thread::sleep_for(10ms);
             }
         }
@@ -163,7 +171,7 @@ template <typename Request> void Latency(const char* name, const char* bareName,
             return;
         for (int i = 0; i < 5; ++i) {
             const auto [seconds, replyBytes] = request(&link, nullptr);
-            tool.push_back(seconds - WireSeconds(replyBytes) - FrameGapMs / 1000.0);
+            tool.push_back(seconds - AnswerSeconds(replyBytes));
             std::this_thread::sleep_for(10ms);
         }
     }
