@@ -34,6 +34,16 @@ class Sim:
         self.proc.wait()
 
 
+def edited(path, name, values):
+    """A copy of a profile with some values changed (their labels left as they were)."""
+    data = json.load(open(path))
+    for key, value in values.items():
+        data["settings"][key]["value"] = value
+    copy = os.path.join(work, name)
+    json.dump(data, open(copy, "w"))
+    return copy
+
+
 def cli(port, *args, env=None):
     full = [cli_path] + (["--port", port] if port else []) + list(args)
     run = subprocess.run(full, capture_output=True, text=True, timeout=120, env=env)
@@ -168,11 +178,7 @@ try:
     rc, out, _ = cli(sim.link, "profile", "write", profile)
     check("nothing written when the module matches", rc == 0 and "nothing to write" in out, out)
     # A setting the module does not take stops the write there: the later ones stay unsent.
-    data = json.load(open(profile))
-    data["settings"]["slave-address"]["value"] = "250"
-    data["settings"]["rs232.baud"]["value"] = "1"
-    refused = os.path.join(work, "refused.json")
-    json.dump(data, open(refused, "w"))
+    refused = edited(profile, "refused.json", {"slave-address": "250", "rs232.baud": "1"})
     rc, out, err = cli(sim.link, "profile", "write", refused)
     check("profile write stops at a setting the module refuses (exit 1)",
           rc == 1 and "slave-address" in err and "QQS#BA1:30#" in open(state).read(), err)
@@ -208,11 +214,7 @@ try:
     check("scan hart finds the instrument readdressed to 5", 5 in found and 0 not in found, out)
     # The tool's own side changes speed: the write follows the link by the values (the
     # labels are left stale on purpose) and reads the setting back there.
-    data = json.load(open(profile))
-    data["settings"]["rs485.baud"]["value"] = "4"
-    data["settings"]["rs485.parity"]["value"] = "1"
-    moved = os.path.join(work, "moved.json")
-    json.dump(data, open(moved, "w"))
+    moved = edited(profile, "moved.json", {"rs485.baud": "4", "rs485.parity": "1"})
     rc, out, err = cli(sim.link, "profile", "write", moved)
     check("profile write follows its own line to 19200 odd", rc == 0 and "link will change" in err,
           out + err)
