@@ -11,6 +11,7 @@
 #include "tests/e2e/SimProcess.h"
 #include "tools/ModbusRegisters.h"
 
+#include <algorithm>
 #include <chrono>
 #include <fcntl.h>
 #include <functional>
@@ -32,10 +33,15 @@ constexpr int FrameGapMs = 4;
 // The simulated module waits this long before it answers (its own turnaround).
 constexpr double TurnaroundSeconds = 0.005;
 // What the line and the module take for an answer of `bytes`: the frame gap that ends the
-// request, the module's turnaround and the answer's bytes at line speed. On a
-// pseudo-terminal the request itself arrives at once.
+// request, the module's turnaround and the answer at line speed. On a pseudo-terminal the
+// request itself arrives at once, and the simulator writes its answer in pieces of eight
+// bytes paced at line speed, so the last piece is there (bytes - last piece) byte times after
+// the first.
 double AnswerSeconds(std::size_t bytes) {
-    return FrameGapMs / 1000.0 + TurnaroundSeconds + static_cast<double>(bytes) * 10.0 / Baud;
+    constexpr std::size_t Piece = 8;
+    const std::size_t last = bytes % Piece == 0 ? Piece : bytes % Piece;
+    return FrameGapMs / 1000.0 + TurnaroundSeconds +
+           static_cast<double>(bytes - std::min(bytes, last)) * 10.0 / Baud;
 }
 
 double WireSeconds(std::size_t bytes, double baud = Baud) {
