@@ -11,11 +11,13 @@ PACKAGES := build-essential cmake pkg-config qt6-base-dev libgl-dev libjpeg62-tu
             libgtest-dev libgmock-dev libbenchmark-dev socat mbpoll python3 python3-pymodbus \
             python3-serial xvfb xauth imagemagick clang-14 libfuzzer-14-dev libclang-rt-14-dev \
             valgrind clang-format clang-tidy g++-mingw-w64-x86-64-posix wine64 \
-            qt6-serialport-dev
+            qt6-serialport-dev lintian desktop-file-utils appstream dpkg-dev file
 # qt6-serialport-dev: only `make bench` uses it, to measure QSerialPort beside the serial
 # component; the product never links it.
+# lintian, desktop-file-utils, appstream, dpkg-dev, file: the package test checks the .deb
+# with them.
 
-.PHONY: all deps build run test test-fast test-asan test-tsan test-windows test-fuzz bench fuzz valgrind screenshots format tidy clean
+.PHONY: all deps build install package run test test-fast test-asan test-tsan test-windows test-fuzz bench fuzz valgrind screenshots format tidy clean
 
 all: build
 
@@ -32,6 +34,15 @@ $(BUILD)/CMakeCache.txt:
 
 build: deps $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
+
+# The programs, their man pages and the desktop files under PREFIX; DESTDIR is honoured.
+PREFIX ?= /usr/local
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# The Debian package, in $(BUILD).
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 # The simulator on a pseudo-terminal published as $(SIM_LINK), then the tool.
 run: build
@@ -52,8 +63,9 @@ test-asan: deps
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest -j $(JOBS) --output-on-failure --timeout 600
 
-# Every test of the toolkit-free build under ThreadSanitizer: the serial threads, the
-# simulator and everything that drives them (the window is left out of this build).
+# Every test of the build without the window under ThreadSanitizer: the serial threads, the
+# simulator, the link library (Qt Core's event loop driving the serial component) and
+# everything that drives them.
 test-tsan: deps
 	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DTALMIRE_SANITIZE=thread -DTALMIRE_BUILD_UI=OFF
 	cmake --build build-tsan -j $(JOBS)

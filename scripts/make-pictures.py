@@ -1,17 +1,26 @@
 #!/usr/bin/env python3
-"""Draws the window's pictures and the application icon as JPEG files.
+"""Draws the window's pictures and the application icon.
 
-    scripts/make-pictures.py [OUTDIR]      (default: ui/resources)
+    scripts/make-pictures.py [OUTDIR [ICONDIR]]   (default: ui/resources data/icons)
 
 Writes logo.jpg (98 x 40, the header's word mark), wiring.jpg (688 x 360, how the
-module is wired) and icon.jpg (64 x 64, the application icon). Each picture is written
-as an ImageMagick vector drawing (MVG) and rendered with `convert`; nothing else is
-needed. The output is stripped of metadata so that re-running gives the same files.
+module is wired) and icon.jpg (64 x 64, the application icon) into OUTDIR, and the
+desktop icon into ICONDIR as a hicolor theme tree: PNG files of 48, 128 and 256 pixels
+and a scalable SVG, named after the application id. Each picture is written as an
+ImageMagick vector drawing (MVG) and rendered with `convert`; the SVG is written from
+the same primitives. The output is stripped of metadata so that re-running gives the
+same files.
 """
 
 import os
 import subprocess
 import sys
+
+APP_ID = "io.github.talmire.Talmire"
+ICON_SIZES = (48, 128, 256)
+# DejaVu Sans Bold rises this far above the baseline, in ems: ImageMagick hangs text from
+# that line, SVG stands it on the baseline.
+SANS_ASCENT = 1901 / 2048
 
 FONT_DIR = "/usr/share/fonts/truetype/dejavu"
 SANS = os.path.join(FONT_DIR, "DejaVuSans.ttf")
@@ -38,6 +47,7 @@ class Drawing:
         self.height = height
         self.background = background
         self.lines = []
+        self.svg = []
 
     def raw(self, text):
         self.lines.append(text)
@@ -50,6 +60,9 @@ class Drawing:
         else:
             self.raw(f"rectangle {x0},{y0} {x1},{y1}")
         self.raw("pop graphic-context")
+        self.svg.append(
+            f'<rect x="{x0}" y="{y0}" width="{x1 - x0}" height="{y1 - y0}" rx="{radius}" '
+            f'fill="{fill}" stroke="{stroke}" stroke-width="{width}"/>')
 
     def wire(self, points, colour, width=2.2):
         coords = " ".join(f"{x},{y}" for x, y in points)
@@ -58,6 +71,9 @@ class Drawing:
         self.raw("stroke-linejoin round stroke-linecap round")
         self.raw(f"polyline {coords}")
         self.raw("pop graphic-context")
+        self.svg.append(
+            f'<polyline points="{coords}" fill="none" stroke="{colour}" stroke-width="{width}" '
+            'stroke-linejoin="round" stroke-linecap="round"/>')
 
     def dot(self, x, y, colour, r=3.2):
         self.raw("push graphic-context")
@@ -91,6 +107,12 @@ class Drawing:
         self.raw(f"gravity {gravity}")
         self.raw(f"text {dx:.1f},{top:.1f} '{escaped}'")
         self.raw("pop graphic-context")
+        svg_anchor = {"west": "start", "center": "middle", "east": "end"}[anchor]
+        svg_text = s.replace("&", "&amp;").replace("<", "&lt;")
+        self.svg.append(
+            f'<text x="{x}" y="{top + size * SANS_ASCENT:.2f}" font-family="DejaVu Sans" '
+            f'font-weight="{"bold" if bold else "normal"}" font-size="{size}" '
+            f'text-anchor="{svg_anchor}" fill="{colour}" stroke="none">{svg_text}</text>')
 
     def render(self, path, quality=92):
         # The drawing goes on the command line: Debian's ImageMagick policy refuses
@@ -105,6 +127,27 @@ class Drawing:
             check=True,
         )
 
+    def render_png(self, path, side):
+        """The drawing scaled to side x side pixels on a transparent background."""
+        scale = side / self.width
+        subprocess.run(
+            [
+                "convert", "-size", f"{side}x{side}", "xc:none",
+                "-draw", f"scale {scale},{scale}\n" + "\n".join(self.lines),
+                "-strip", "-define", "png:exclude-chunks=date,time", f"png:{path}",
+            ],
+            check=True,
+        )
+
+    def write_svg(self, path):
+        with open(path, "w", encoding="utf-8") as out:
+            out.write('<?xml version="1.0" encoding="UTF-8"?>\n')
+            out.write(f'<svg xmlns="http://www.w3.org/2000/svg" width="{self.width}" '
+                      f'height="{self.height}" viewBox="0 0 {self.width} {self.height}">\n')
+            for element in self.svg:
+                out.write(f"  {element}\n")
+            out.write("</svg>\n")
+
 
 def Logo():
     d = Drawing(98, 40)
@@ -115,8 +158,8 @@ def Logo():
     return d
 
 
-def Icon():
-    d = Drawing(64, 64, background="white")
+def Icon(background="white"):
+    d = Drawing(64, 64, background=background)
     d.rect(2, 2, 61, 61, "#0d3b66", stroke="#0d3b66", width=1, radius=10)
     d.text(32, 27, "T", size=36, colour="white", bold=True, anchor="center")
     # A short square wave: the serial line.
@@ -240,13 +283,27 @@ def Wiring():
     return d
 
 
+def DesktopIcons(root):
+    """The application icon in a hicolor theme tree under root."""
+    icon = Icon(background="none")
+    for side in ICON_SIZES:
+        folder = os.path.join(root, "hicolor", f"{side}x{side}", "apps")
+        os.makedirs(folder, exist_ok=True)
+        icon.render_png(os.path.join(folder, f"{APP_ID}.png"), side)
+    folder = os.path.join(root, "hicolor", "scalable", "apps")
+    os.makedirs(folder, exist_ok=True)
+    icon.write_svg(os.path.join(folder, f"{APP_ID}.svg"))
+
+
 def main():
-    out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(
-        os.path.dirname(os.path.abspath(__file__)), "..", "ui", "resources")
+    top = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..")
+    out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(top, "ui", "resources")
+    icons = sys.argv[2] if len(sys.argv) > 2 else os.path.join(top, "data", "icons")
     os.makedirs(out, exist_ok=True)
     Logo().render(os.path.join(out, "logo.jpg"), quality=95)
     Wiring().render(os.path.join(out, "wiring.jpg"))
     Icon().render(os.path.join(out, "icon.jpg"), quality=95)
+    DesktopIcons(icons)
 
 
 if __name__ == "__main__":

@@ -54,6 +54,16 @@ void TComm::ApplyCommTimeouts() {
     backend->ApplyCommTimeouts();
 }
 
+void TComm::SetOnModemStateChange(TModemStateChangeEvent handler) {
+    OnModemStateChange = std::move(handler);
+    if (IsOpen())
+        backend->WatchModemLines(static_cast<bool>(OnModemStateChange));
+}
+
+bool TComm::LineErrorCountersAvailable() const {
+    return IsOpen() && backend->LineErrorCountersAvailable();
+}
+
 int TComm::NotificationDescriptor() const {
     return backend->NotificationDescriptor();
 }

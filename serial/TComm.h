@@ -36,6 +36,22 @@ enum : std::uint32_t {
     MSG_SEND_EMPTY = 1029,
 };
 
+// The line-error flags of OnReceiveError, numbered as Windows numbers them (CE_RXOVER,
+// CE_OVERRUN, CE_RXPARITY, CE_FRAME, CE_BREAK), so that a handler reads the same on every
+// platform.
+enum : std::uint32_t {
+    CommErrorRxOver = 0x01,  // the receive buffer overflowed
+    CommErrorOverrun = 0x02, // the UART's receive register overran: bytes lost
+    CommErrorParity = 0x04,
+    CommErrorFrame = 0x08,
+    CommErrorBreak = 0x10,
+};
+// The values of OnModemStateChange (they add up when both happened).
+enum : std::uint32_t {
+    ModemRingIndicator = 4,
+    ModemCarrierChanged = 8,
+};
+
 // One notification travelling from a worker thread to the main thread. It owns its bytes.
 struct TCommNotification {
     std::uint32_t message = 0;
@@ -135,8 +151,14 @@ public:
     }
 
     TReceiveDataEvent OnReceiveData;
+    // On POSIX: once per read after which the driver had counted new line errors, with the
+    // flags (CommError*) of their kinds; reception goes on.
     TReceiveErrorEvent OnReceiveError;
+    // Waiting for the modem lines takes a thread of its own on POSIX, which runs only while
+    // the port is open with this handler assigned. A handler assigned directly counts from
+    // the next OpenPort; SetOnModemStateChange also starts or ends the wait of an open port.
     TModemStateChangeEvent OnModemStateChange;
+    void SetOnModemStateChange(TModemStateChangeEvent handler);
     TNotifyEvent OnRequestHangup;
     TNotifyEvent OnSendDataEmpty;
 
@@ -156,6 +178,11 @@ public:
     void SetMaxQueuedChunks(std::size_t value);
     std::size_t DroppedChunks() const { return droppedChunks.load(); }
     std::size_t QueuedNotifications() const;
+
+    // Whether the open port's driver counts line errors, so that OnReceiveError can be
+    // raised at all. POSIX drivers without interrupt counters (a pseudo-terminal, some
+    // adapters) report none; reception works as before. False while closed.
+    bool LineErrorCountersAvailable() const;
 
     // How many times the line settings reached the device (for diagnostics and tests).
     std::size_t LineSettingApplications() const { return lineSettingApplications; }

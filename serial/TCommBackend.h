@@ -21,6 +21,9 @@ public:
     bool Write(const void* buffer, std::uint16_t length);
     void ApplyCommState();
     void ApplyCommTimeouts();
+    // Starts or ends the wait for modem-line changes of the open port (owner.OnModemStateChange).
+    void WatchModemLines(bool on);
+    bool LineErrorCountersAvailable() const;
 
     int NotificationDescriptor() const;
     void SignalNotification();      // any thread: a notification is waiting

@@ -139,6 +139,7 @@ std::string SimUsage() {
            "                    device waits 3.5 characters, 4 ms at 9600 baud)\n"
            "  --fixed-values    instrument values that do not change over time\n"
            "  --verbose         log every frame and reply on stderr\n"
+           "  --version         the version\n"
            "  --help            this text\n";
 }
 
@@ -238,6 +239,8 @@ bool ParseSimOptions(int argc, char** argv, SimOptions& options, bool& help) {
             options.fixedValues = true;
         } else if (arg == "--verbose") {
             options.verbose = true;
+        } else if (arg == "--version") {
+            options.version = true;
         } else {
             std::fprintf(stderr, "talmire-sim: unknown option %s\n%s", arg.c_str(),
                          SimUsage().c_str());

@@ -14,6 +14,7 @@ struct SimOptions {
     std::string device;   // a real serial port instead of a pseudo-terminal
     int gapMs = 0;        // pause in the middle of every reply
     bool verbose = false; // traffic log on stderr
+    bool version = false; // print the version instead of running
     bool fixedValues = false;
     bool rs485Side = true;     // which of the module's two serial sides the tool is wired to
     int frameGapMs = 20;       // silence that ends a received frame

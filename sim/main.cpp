@@ -23,6 +23,10 @@ int main(int argc, char** argv) {
         std::fputs(SimUsage().c_str(), stdout);
         return 0;
     }
+    if (options.version) {
+        std::printf("talmire-sim %s\n", TALMIRE_VERSION);
+        return 0;
+    }
     if (pipe(stopPipe) != 0)
         return 1;
     struct sigaction action {};

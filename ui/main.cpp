@@ -3,9 +3,24 @@
 
 #include <QApplication>
 
+#include <cstdio>
+#include <cstring>
+
 int main(int argc, char* argv[]) {
+    // Answered before the toolkit starts, so that it needs no display.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("talmire %s\n", TALMIRE_VERSION);
+            return 0;
+        }
+    }
     QApplication application(argc, argv);
+    // Settings land in $XDG_CONFIG_HOME/Talmire/TALMIRE.conf (~/.config by default).
+    QApplication::setOrganizationName("Talmire");
     QApplication::setApplicationName("TALMIRE");
+    QApplication::setApplicationVersion(TALMIRE_VERSION);
+    // Ties the window to its desktop entry (and so its icon) under Wayland.
+    QApplication::setDesktopFileName(TALMIRE_APP_ID);
     TForm1 form;
     QApplication::setWindowIcon(ApplicationIcon());
     form.show();

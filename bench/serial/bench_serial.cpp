@@ -166,11 +166,13 @@ bool InOrder(const std::uint8_t* bytes, std::size_t count, std::size_t offset) {
 }
 
 // Seconds for the component to deliver `total` bytes, all of them and in order, to its
-// receive handler on this thread.
-double ComponentSeconds(std::size_t total) {
+// receive handler on this thread. With `parityCheck` the driver marks the bytes (a received
+// 0xFF doubled) and the reader undoes the marking.
+double ComponentSeconds(std::size_t total, bool parityCheck = false) {
     PtyPair pty;
     TComm comm;
     ConfigureLikeTheWindow(comm, pty.path);
+    comm.SetParityCheck(parityCheck);
     std::size_t got = 0;
     bool inOrder = true;
     comm.OnReceiveData = [&](TComm*, const std::uint8_t* b, std::uint16_t n) {
@@ -232,6 +234,20 @@ void Throughput() {
     Report("serial_throughput_vs_qserialport", Median(peerRatios), "x");
 }
 
+// The cost of parity checking: the component with it against the plain loop, alternating
+// per round as above. Apart from the window's line, so that the figures above keep their
+// conditions.
+void ParityCheckThroughput() {
+    constexpr int rounds = 5;
+    std::vector<double> ratios;
+    for (int r = 0; r < rounds; ++r) {
+        const double p = PlainReadSeconds(Total);
+        const double c = ComponentSeconds(Total, true);
+        ratios.push_back(p / c);
+    }
+    Report("serial_throughput_parity_check_ratio", Median(ratios), "x");
+}
+
 double IdleWakeups() {
     PtyPair pty;
     TComm comm;
@@ -268,5 +284,6 @@ int main(int argc, char** argv) {
     Report("serial_cut_latency_vs_qserialport", peer > 0 ? ours / peer : 0, "x");
     Throughput();
     Report("serial_idle_wakeups_per_s", IdleWakeups(), "1/s");
+    ParityCheckThroughput();
     return 0;
 }

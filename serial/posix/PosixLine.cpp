@@ -1,5 +1,7 @@
 #include "serial/posix/PosixLine.h"
 
+#include "serial/TComm.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -106,9 +108,13 @@ void ApplyPosixLine(int fd, const PosixLineSettings& s, PosixSavedLine& saved) {
         default:
             break;
         }
-        tio.c_iflag &= ~static_cast<tcflag_t>(INPCK | IXON | IXOFF | IXANY);
+        // Received bytes with a parity or framing error are never dropped (IGNPAR, which
+        // another program may have left set, is cleared). With parity checking the driver
+        // marks them (0xFF 0x00 x, a received 0xFF doubled), and the reader keeps or replaces
+        // them; without it they arrive as they came. Either way the driver counts them.
+        tio.c_iflag &= ~static_cast<tcflag_t>(INPCK | PARMRK | IGNPAR | IXON | IXOFF | IXANY);
         if (s.parityCheck)
-            tio.c_iflag |= INPCK;
+            tio.c_iflag |= INPCK | PARMRK;
         if (s.xonXoffOut)
             tio.c_iflag |= IXON;
         if (s.xonXoffIn)
@@ -199,4 +205,60 @@ bool KernelSetRs485(int, const PosixRs485&) {
 PosixRs485Driver& Rs485Driver() {
     static PosixRs485Driver driver{KernelGetRs485, KernelSetRs485};
     return driver;
+}
+
+namespace {
+
+#if defined(__linux__) && defined(TIOCGICOUNT)
+bool KernelCounters(int fd, PosixLineCounters& counters) {
+    serial_icounter_struct icount{};
+    if (ioctl(fd, TIOCGICOUNT, &icount) != 0)
+        return false;
+    auto u = [](int value) { return static_cast<std::uint32_t>(value); };
+    counters = {u(icount.frame),       u(icount.overrun), u(icount.parity), u(icount.brk),
+                u(icount.buf_overrun), u(icount.dcd),     u(icount.rng)};
+    return true;
+}
+#else
+bool KernelCounters(int, PosixLineCounters&) {
+    errno = ENOTTY;
+    return false;
+}
+#endif
+
+bool KernelWaitModemChange(int fd) {
+#if defined(TIOCMIWAIT)
+    return ioctl(fd, TIOCMIWAIT, TIOCM_CD | TIOCM_RNG) == 0;
+#else
+    (void)fd;
+    errno = ENOTTY;
+    return false;
+#endif
+}
+
+bool KernelModemLines(int fd, int& bits) {
+    return ioctl(fd, TIOCMGET, &bits) == 0;
+}
+
+} // namespace
+
+PosixLineEventDriver& LineEventDriver() {
+    static PosixLineEventDriver driver{KernelCounters, KernelWaitModemChange, KernelModemLines};
+    return driver;
+}
+
+std::uint32_t LineErrorFlags(const PosixLineCounters& before, const PosixLineCounters& after) {
+    // Counters only grow, and wrap; any difference is news.
+    std::uint32_t flags = 0;
+    if (after.bufOverrun != before.bufOverrun)
+        flags |= CommErrorRxOver;
+    if (after.overrun != before.overrun)
+        flags |= CommErrorOverrun;
+    if (after.parity != before.parity)
+        flags |= CommErrorParity;
+    if (after.frame != before.frame)
+        flags |= CommErrorFrame;
+    if (after.brk != before.brk)
+        flags |= CommErrorBreak;
+    return flags;
 }

@@ -7,11 +7,11 @@
 
 struct PosixLineSettings {
     std::uint32_t baudRate = 9600;
-    int byteSize = 8; // 5 to 8
-    int parity = 0;   // 0 none, 1 odd, 2 even, 3 mark, 4 space
-    int stopBits = 0; // 0 one, 1 one and a half (sent as two), 2 two
-    bool parityCheck = false;
-    bool ctsFlow = false; // CTS output flow or RTS handshake: hardware flow control
+    int byteSize = 8;         // 5 to 8
+    int parity = 0;           // 0 none, 1 odd, 2 even, 3 mark, 4 space
+    int stopBits = 0;         // 0 one, 1 one and a half (sent as two), 2 two
+    bool parityCheck = false; // also marks bad bytes for the reader (PARMRK)
+    bool ctsFlow = false;     // CTS output flow or RTS handshake: hardware flow control
     bool xonXoffOut = false;
     bool xonXoffIn = false;
     char xonChar = 0x11;
@@ -42,6 +42,34 @@ PosixRs485Driver& Rs485Driver();
 inline constexpr std::uint32_t Rs485Enabled = 1u << 0;
 inline constexpr std::uint32_t Rs485RtsOnSend = 1u << 1;
 inline constexpr std::uint32_t Rs485RtsAfterSend = 1u << 2;
+
+// The driver's running counts of line events (its interrupt counters), and the modem
+// lines, read through a replaceable set of functions: a pseudo-terminal keeps no counters
+// and has no modem lines, so the tests stand a fake line in for the driver.
+struct PosixLineCounters {
+    std::uint32_t frame = 0;
+    std::uint32_t overrun = 0; // the UART's receive register overran
+    std::uint32_t parity = 0;
+    std::uint32_t brk = 0;        // breaks received
+    std::uint32_t bufOverrun = 0; // the driver's receive buffer overflowed
+    std::uint32_t dcd = 0;        // carrier-detect changes
+    std::uint32_t rng = 0;        // ring-indicator pulses
+};
+struct PosixLineEventDriver {
+    // False (errno set) where the driver keeps no counters.
+    bool (*counters)(int fd, PosixLineCounters& counters);
+    // Blocks until carrier detect or ring indicator changes. False with errno: EINTR when a
+    // signal interrupted the wait, ENOTTY or EINVAL where the device has no modem lines, EIO
+    // once the line is gone.
+    bool (*waitModemChange)(int fd);
+    // The modem lines as TIOCM_* bits; false where the device has none.
+    bool (*modemLines)(int fd, int& bits);
+};
+// The functions in use; the kernel's ioctls unless replaced.
+PosixLineEventDriver& LineEventDriver();
+// The receive-error flags (CommError*) of the error counters that moved from `before` to
+// `after`; 0 when none did.
+std::uint32_t LineErrorFlags(const PosixLineCounters& before, const PosixLineCounters& after);
 
 // The state of a port found when it was opened, put back when it closes, so that the
 // component leaves a port as it found it (its line settings, speed included, and its

@@ -2,6 +2,7 @@
 
 #include "serial/TComm.h"
 #include "serial/posix/PosixLine.h"
+#include "serial/posix/ReceiveFilter.h"
 #include "serial/posix/TCommThreads.h"
 
 #include <atomic>
@@ -17,10 +18,11 @@ struct TCommBackend::State {
     int fd = -1;
     int stopFd = -1;
     int wakeFd = -1;
-    std::atomic<std::uint32_t> readInterval{100};
+    ReaderControls reader;
     PosixSavedLine found; // the port's state at open, put back at close
     std::unique_ptr<TReadThread> readThread;
     std::unique_ptr<TWriteThread> writeThread;
+    std::unique_ptr<TModemThread> modemThread; // only while OnModemStateChange is assigned
 };
 
 TCommBackend::TCommBackend(TComm& owner_) : owner(owner_), state(std::make_unique<State>()) {
@@ -79,8 +81,12 @@ void TCommBackend::Open() {
     state->stopFd = stopFd;
     ApplyCommTimeouts();
     ApplyCommState();
+    // A driver without interrupt counters (a pseudo-terminal, some adapters) reports no line
+    // errors; the port works all the same.
+    state->reader.counted = {};
+    state->reader.countErrors = LineEventDriver().counters(fd, state->reader.counted);
     try {
-        state->readThread = std::make_unique<TReadThread>(owner, fd, stopFd, state->readInterval);
+        state->readThread = std::make_unique<TReadThread>(owner, fd, stopFd, state->reader);
     } catch (const std::exception&) {
         Close();
         throw ECommsError("Unable to create read thread");
@@ -91,6 +97,25 @@ void TCommBackend::Open() {
         Close();
         throw ECommsError("Unable to create write thread");
     }
+    // Modem-line changes are an extra: without the thread the port still works.
+    try {
+        WatchModemLines(static_cast<bool>(owner.OnModemStateChange));
+    } catch (const std::exception&) {
+        // No thread to spare: the port goes on without modem-line events.
+    }
+}
+
+void TCommBackend::WatchModemLines(bool on) {
+    if (state->fd < 0 || on == static_cast<bool>(state->modemThread))
+        return;
+    if (on)
+        state->modemThread = std::make_unique<TModemThread>(owner, state->fd);
+    else
+        state->modemThread.reset(); // interrupts the wait and joins
+}
+
+bool TCommBackend::LineErrorCountersAvailable() const {
+    return state->fd >= 0 && state->reader.countErrors;
 }
 
 void TCommBackend::Close() {
@@ -100,6 +125,7 @@ void TCommBackend::Close() {
     (void)!::write(state->stopFd, &one, sizeof one);
     if (state->writeThread)
         state->writeThread->Stop();
+    state->modemThread.reset(); // interrupted and joined
     state->readThread.reset();  // joins
     state->writeThread.reset(); // joins, releases what was still queued
     (void)ioctl(state->fd, TIOCNXCL);
@@ -115,10 +141,22 @@ bool TCommBackend::Write(const void* buffer, std::uint16_t length) {
     return state->writeThread && state->writeThread->Post(buffer, length);
 }
 
+// Properties that have no Linux equivalent; they are kept as properties and reach no device:
+// - XonLimit, XoffLimit: the terminal layer sends XOFF and XON at fixed fill levels of its
+//   own buffer, which no setting moves.
+// - Outx_DsrFlow: Linux has no output flow control on DSR; its hardware flow control
+//   (CRTSCTS, set for Outx_CtsFlow and the RTS handshake) watches CTS only.
+// - DtrControl DtrHandshake: no DTR/DSR input handshake either; DTR is left as it is.
+// - DsrSensitivity: the driver cannot drop bytes by the state of DSR.
+// - TxContinueOnXoff: the terminal layer always goes on sending after it sent XOFF itself.
+// - ReadTotalTimeoutMultiplier, ReadTotalTimeoutConstant: the reader waits for the line
+//   without a total time-out and cuts chunks by the interval alone.
+// - WriteTotalTimeoutMultiplier, WriteTotalTimeoutConstant: writes have no time-out; the
+//   writer waits until the driver has taken every byte, or the port closes.
+
 void TCommBackend::ApplyCommTimeouts() {
-    // The interval between bytes ends a chunk; total time-outs have no use for a reader
-    // that waits for the line anyway and are kept only as properties.
-    state->readInterval.store(owner.ReadIntervalTimeout());
+    // The interval between bytes ends a chunk; 0 means no gap rule: a read is a chunk.
+    state->reader.interval.store(owner.ReadIntervalTimeout());
 }
 
 void TCommBackend::ApplyCommState() {
@@ -138,4 +176,12 @@ void TCommBackend::ApplyCommState() {
     s.dtr = dtrValues[static_cast<int>(owner.DtrControl())];
     s.rts = rtsValues[static_cast<int>(owner.RtsControl())];
     ApplyPosixLine(state->fd, s, state->found);
+    // What the driver cannot do, the reader does: keep or replace the bytes the driver
+    // marked as received with a parity or framing error, and drop NUL bytes.
+    ReceiveFilter::Mode filter;
+    filter.marked = s.parityCheck;
+    filter.replace = owner.ReplaceWhenParityError();
+    filter.replacement = static_cast<std::uint8_t>(owner.ReplacedChar());
+    filter.dropNul = owner.IgnoreNullChar();
+    state->reader.filter.store(ReceiveFilter::Pack(filter));
 }

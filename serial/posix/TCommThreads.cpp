@@ -1,12 +1,17 @@
 #include "serial/posix/TCommThreads.h"
 
 #include "serial/TComm.h"
+#include "serial/posix/ReceiveFilter.h"
 
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <chrono>
+#include <csignal>
 #include <cstring>
 #include <poll.h>
+#include <pthread.h>
+#include <sys/ioctl.h>
 #include <sys/prctl.h>
 #include <sys/timerfd.h>
 #include <termios.h>
@@ -21,9 +26,8 @@ timespec IntervalTimespec(std::uint32_t milliseconds) {
     return t;
 }
 
-TReadThread::TReadThread(TComm& owner_, int portFd_, int stopFd_,
-                         const std::atomic<std::uint32_t>& interval_)
-    : owner(owner_), portFd(portFd_), stopFd(stopFd_), interval(interval_),
+TReadThread::TReadThread(TComm& owner_, int portFd_, int stopFd_, const ReaderControls& controls_)
+    : owner(owner_), portFd(portFd_), stopFd(stopFd_), controls(controls_),
       thread([this] { Run(); }) {}
 
 TReadThread::~TReadThread() {
@@ -54,6 +58,16 @@ void TReadThread::PostHangup() {
     owner.PostNotification({MSG_REQUEST_HANGUP, 0, {}});
 }
 
+void TReadThread::CheckLineErrors(PosixLineCounters& counted) {
+    PosixLineCounters now;
+    if (!LineEventDriver().counters(portFd, now))
+        return; // the line may be going; the read says so
+    const std::uint32_t flags = LineErrorFlags(counted, now);
+    counted = now;
+    if (flags != 0)
+        owner.PostNotification({MSG_RECEIVE_ERROR, flags, {}});
+}
+
 void TReadThread::Run() {
     // One read takes whatever the driver holds, up to several chunks; full chunks are cut
     // from its front, and the rest waits for more bytes or for the line to go quiet. Under
@@ -61,6 +75,13 @@ void TReadThread::Run() {
     std::vector<std::uint8_t> storage(ReadSize);
     std::uint8_t* const buffer = storage.data();
     std::size_t count = 0;
+    const std::atomic<std::uint32_t>& interval = controls.interval;
+    PosixLineCounters counted = controls.counted;
+    // Bytes pass the receive filter only when it has something to do, so the usual line
+    // costs nothing per byte.
+    ReceiveFilter filter;
+    std::uint32_t filterMode = ReceiveFilter::Pack(filter.CurrentMode());
+    bool filtering = false;
     // The end of a chunk: a timer armed after each read that leaves bytes in hand, with the
     // thread's timer slack cut to the least, so the chunk leaves at the end of the interval
     // rather than up to a thousandth of it later, as a wait's time-out would. Without a
@@ -110,6 +131,13 @@ void TReadThread::Run() {
             // Take everything the driver holds now, up to the buffer, so that the owner is
             // woken once for what one wait brought rather than once per read.
             bool lost = false;
+            const std::uint32_t mode = controls.filter.load(std::memory_order_relaxed);
+            if (mode != filterMode) {
+                filterMode = mode;
+                filter.SetMode(ReceiveFilter::Unpack(mode));
+                filtering = !ReceiveFilter::Passes(filter.CurrentMode());
+            }
+            const std::size_t fresh = count;
             while (count < ReadSize) {
                 const ssize_t got = read(portFd, buffer + count, ReadSize - count);
                 if (got > 0) {
@@ -123,8 +151,19 @@ void TReadThread::Run() {
                 lost = got == 0 || errno != EAGAIN;
                 break;
             }
+            if (filtering)
+                count = fresh + filter.Apply(buffer + fresh, count - fresh);
+            // Line errors are counted by the driver as the bytes arrive; a look after each
+            // read reports them close to the bytes they spoiled. Reception goes on.
+            if (controls.countErrors)
+                CheckLineErrors(counted);
             count = DeliverFullChunks(buffer, count);
             if (!lost) {
+                if (interval.load() == 0) {
+                    // No gap rule: what has arrived is a chunk at once.
+                    Deliver(buffer, count);
+                    count = 0;
+                }
                 setTimer(count > 0);
                 continue;
             }
@@ -140,6 +179,84 @@ void TReadThread::Run() {
     }
     if (timerFd >= 0)
         ::close(timerFd);
+}
+
+namespace {
+void IgnoreWakeSignal(int) {}
+} // namespace
+
+int TModemThread::WakeSignal() {
+    static const int signal = [] {
+        const int number = SIGRTMIN + 4;
+        struct sigaction action {};
+        action.sa_handler = IgnoreWakeSignal; // no SA_RESTART: the wait returns EINTR
+        sigemptyset(&action.sa_mask);
+        (void)sigaction(number, &action, nullptr);
+        return number;
+    }();
+    return signal;
+}
+
+TModemThread::TModemThread(TComm& owner_, int portFd_) : owner(owner_), portFd(portFd_) {
+    (void)WakeSignal();
+    thread = std::thread([this] { Run(); });
+}
+
+TModemThread::~TModemThread() {
+    stopping.store(true);
+    std::unique_lock lock(mutex);
+    while (!ended) {
+        // Repeated: a signal that arrives between the thread's look at `stopping` and its
+        // entry into the wait interrupts nothing.
+        (void)pthread_kill(thread.native_handle(), WakeSignal());
+        endedChanged.wait_for(lock, std::chrono::milliseconds(5));
+    }
+    lock.unlock();
+    thread.join();
+}
+
+void TModemThread::Run() {
+    // The thread inherits its creator's signal mask; the wake-up must get through.
+    sigset_t wake;
+    sigemptyset(&wake);
+    sigaddset(&wake, WakeSignal());
+    (void)pthread_sigmask(SIG_UNBLOCK, &wake, nullptr);
+    PosixLineEventDriver& driver = LineEventDriver();
+    PosixLineCounters counted;
+    const bool haveCounters = driver.counters(portFd, counted);
+    int lines = 0;
+    const bool haveLines = driver.modemLines(portFd, lines);
+    while (!stopping.load()) {
+        if (!driver.waitModemChange(portFd)) {
+            if (errno == EINTR)
+                continue;
+            break; // no modem lines on this device, or the line is gone
+        }
+        std::uint32_t value = 0;
+        PosixLineCounters now;
+        int nowLines = 0;
+        if (haveCounters && driver.counters(portFd, now)) {
+            // The counters see every change, a ring's short pulse included.
+            value |= now.dcd != counted.dcd ? ModemCarrierChanged : 0u;
+            value |= now.rng != counted.rng ? ModemRingIndicator : 0u;
+            counted = now;
+        } else if (haveLines && driver.modemLines(portFd, nowLines)) {
+            value |= ((nowLines ^ lines) & TIOCM_CD) != 0 ? ModemCarrierChanged : 0u;
+            value |= ((nowLines ^ lines) & TIOCM_RNG) != 0 ? ModemRingIndicator : 0u;
+            lines = nowLines;
+            // The wait ended for carrier or ring, and carrier shows no change: a ring pulse
+            // that was over before the lines were read.
+            if (value == 0)
+                value = ModemRingIndicator;
+        } else {
+            value = ModemRingIndicator | ModemCarrierChanged; // something changed; not known what
+        }
+        if (value != 0)
+            owner.PostNotification({MSG_MODEM_STATE, value, {}});
+    }
+    std::lock_guard lock(mutex);
+    ended = true;
+    endedChanged.notify_all();
 }
 
 TWriteThread::TWriteThread(TComm& owner_, int portFd_, int stopFd_)

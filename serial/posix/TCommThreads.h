@@ -12,6 +12,8 @@
 #include <thread>
 #include <vector>
 
+#include "serial/posix/PosixLine.h"
+
 class TComm;
 
 // The longest silence that still ends a chunk: a larger interval is taken as this one, so
@@ -20,6 +22,17 @@ inline constexpr std::uint32_t MaxReadInterval = 3600u * 1000u;
 // The wait of the reader for an interval in milliseconds, clamped to MaxReadInterval.
 timespec IntervalTimespec(std::uint32_t milliseconds);
 
+// What the line settings hand the running reader: read at each wake-up, so a change takes
+// effect for the bytes read after it.
+struct ReaderControls {
+    std::atomic<std::uint32_t> interval{100}; // ms of silence that end a chunk; 0: no gap rule
+    std::atomic<std::uint32_t> filter{0};     // ReceiveFilter::Pack of the receive filter's mode
+    // Fixed before the reader starts: whether the driver counts line errors, and the counts
+    // found then.
+    bool countErrors = false;
+    PosixLineCounters counted;
+};
+
 class TReadThread {
 public:
     // The largest chunk one receive event carries.
@@ -27,7 +40,7 @@ public:
     // What one read may take from the driver: several chunks.
     static constexpr std::size_t ReadSize = 32 * BufferSize;
 
-    TReadThread(TComm& owner, int portFd, int stopFd, const std::atomic<std::uint32_t>& interval);
+    TReadThread(TComm& owner, int portFd, int stopFd, const ReaderControls& controls);
     ~TReadThread(); // joins; the stop descriptor must be signalled first
     TReadThread(const TReadThread&) = delete;
     TReadThread& operator=(const TReadThread&) = delete;
@@ -39,11 +52,40 @@ private:
     // front and returns its length.
     std::size_t DeliverFullChunks(std::uint8_t* buffer, std::size_t count);
     void PostHangup();
+    // Posts a receive error when the driver counted new line errors since the last look.
+    void CheckLineErrors(PosixLineCounters& counted);
 
     TComm& owner;
     int portFd;
     int stopFd;
-    const std::atomic<std::uint32_t>& interval;
+    const ReaderControls& controls;
+    std::thread thread;
+};
+
+// Waits for changes of carrier detect and ring indicator (the driver's TIOCMIWAIT) and posts
+// them as modem-state notifications. The wait cannot watch a stop descriptor, so Stop()
+// interrupts it with a signal whose handler does nothing, repeated until the thread has
+// ended: a signal that lands just before the thread enters the wait is not lost for good.
+class TModemThread {
+public:
+    TModemThread(TComm& owner, int portFd);
+    ~TModemThread(); // stops and joins
+    TModemThread(const TModemThread&) = delete;
+    TModemThread& operator=(const TModemThread&) = delete;
+
+    // The signal that interrupts the wait; its handler is installed once, without
+    // SA_RESTART, by the first modem thread.
+    static int WakeSignal();
+
+private:
+    void Run();
+
+    TComm& owner;
+    int portFd;
+    std::atomic<bool> stopping{false};
+    std::mutex mutex;
+    std::condition_variable endedChanged;
+    bool ended = false;
     std::thread thread;
 };
 

@@ -368,6 +368,19 @@ int TCommBackend::NotificationDescriptor() const {
     return -1;
 }
 
+// The reader always waits for carrier and ring events along with line errors, whether or
+// not a handler is assigned: nothing to start or end here.
+void TCommBackend::WatchModemLines(bool) {}
+
+// The driver reports line errors through ClearCommError on every open port.
+bool TCommBackend::LineErrorCountersAvailable() const {
+    return IsOpen();
+}
+
+static_assert(CommErrorRxOver == CE_RXOVER && CommErrorOverrun == CE_OVERRUN &&
+              CommErrorParity == CE_RXPARITY && CommErrorFrame == CE_FRAME &&
+              CommErrorBreak == CE_BREAK);
+
 void TCommBackend::SignalNotification() {
     // One wake-up in flight at a time, as a readable descriptor is on POSIX: another would
     // raise two events back to back.

@@ -375,7 +375,7 @@ TEST(SimOptionsTest, ParsesAndRefuses) {
         bool ok;
     };
     const Case cases[] = {
-        {{"sim", "--link", "/tmp/x", "--gap-ms", "150", "--verbose"}, true},
+        {{"sim", "--link", "/tmp/x", "--gap-ms", "150", "--verbose", "--version"}, true},
         {{"sim", "--gap-ms", "-1"}, false},
         {{"sim", "--gap-ms", "abc"}, false},
         {{"sim", "--side", "rs232"}, true},
