@@ -9,6 +9,7 @@
 #include "hart/HartReplies.h"
 #include "hart/HartUnits.h"
 #include "tools/Ieee754Calculator.h"
+#include "tools/ModbusFrameDescription.h"
 #include "tools/ModbusRegisters.h"
 
 #include <QJsonArray>
@@ -109,7 +110,7 @@ std::vector<RegisterValue> ReadRegisters(CliSession& session, const ModbusReques
     case ModbusReadReply::Status::Exception:
         throw CliFailure(ExitDeviceError, "MODBUS exception " +
                                               std::to_string(reply.exceptionCode) + ": " +
-                                              ModbusExceptionText(reply.exceptionCode));
+                                              ModbusExceptionName(reply.exceptionCode));
     case ModbusReadReply::Status::BadCrc:
         throw CliFailure(ExitDeviceError, "bad CRC: " + HexDump(result.reply));
     case ModbusReadReply::Status::Malformed:

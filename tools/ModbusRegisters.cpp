@@ -150,12 +150,3 @@ ModbusReadReply ParseModbusReadReply(std::span<const std::uint8_t> reply, std::u
     result.status = ModbusReadReply::Status::Ok;
     return result;
 }
-
-std::string ModbusExceptionText(std::uint8_t code) {
-    static constexpr std::array<std::string_view, 4> Names{
-        "illegal function", "illegal data address", "illegal data value", "slave device failure"};
-    if (code >= 1 && code <= Names.size()) {
-        return std::string(Names[code - 1U]);
-    }
-    return "exception " + std::to_string(code);
-}

@@ -53,6 +53,3 @@ struct ModbusReadReply {
 // Checks an answer to a read request of `slave` for `count` registers.
 ModbusReadReply ParseModbusReadReply(std::span<const std::uint8_t> reply, std::uint8_t slave,
                                      std::uint16_t count);
-
-// The standard names of the exception codes 1 to 4, "exception N" for others.
-std::string ModbusExceptionText(std::uint8_t code);
