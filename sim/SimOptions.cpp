@@ -31,6 +31,8 @@ std::string SimUsage() {
            "                    a line\n"
            "  --gap-ms N        pause N ms in the middle of every reply (splits replies\n"
            "                    into two chunks when N is above 100)\n"
+           "  --frame-gap-ms N  silence that ends a received frame (default 20; a MODBUS\n"
+           "                    device waits 3.5 characters, 4 ms at 9600 baud)\n"
            "  --fixed-values    instrument values that do not change over time\n"
            "  --verbose         log every frame and reply on stderr\n"
            "  --version         the version\n"
@@ -89,6 +91,9 @@ bool ParseSimOptions(int argc, char** argv, SimOptions& options, bool& help) {
                 return false;
         } else if (arg == "--gap-ms") {
             if (!number(0, 60000, options.gapMs))
+                return false;
+        } else if (arg == "--frame-gap-ms") {
+            if (!number(1, 1000, options.frameGapMs))
                 return false;
         } else if (arg == "--baud") {
             int baud = 0;

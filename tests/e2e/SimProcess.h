@@ -8,7 +8,18 @@
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
+
+// Replaces the calling (child) process with the program args[0]; 127 when it cannot start.
+[[noreturn]] inline void ExecProgram(std::vector<std::string> args) {
+    std::vector<char*> argv;
+    for (auto& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    execv(argv[0], argv.data());
+    _exit(127);
+}
 
 class SimProcess {
 public:
@@ -28,12 +39,7 @@ public:
             ::close(out[0]);
             std::vector<std::string> args = {TALMIRE_SIM, "--link", link, "--fixed-values"};
             args.insert(args.end(), extra.begin(), extra.end());
-            std::vector<char*> argv;
-            for (auto& a : args)
-                argv.push_back(a.data());
-            argv.push_back(nullptr);
-            execv(argv[0], argv.data());
-            _exit(127);
+            ExecProgram(std::move(args));
         }
         ::close(out[1]);
         // Ready once it printed its line.

@@ -1,0 +1,252 @@
+#include "cli/Commands.h"
+
+namespace {
+
+QCommandLineOption Opt(const QString& name, const QString& description, const QString& value = {},
+                       const QString& fallback = {}) {
+    return value.isEmpty() ? QCommandLineOption(name, description)
+                           : QCommandLineOption(name, description, value, fallback);
+}
+
+const QCommandLineOption AddressOption =
+    Opt("address", "polling address of the instrument, 0-15 (default 0)", "A", "0");
+const QCommandLineOption PreamblesOption =
+    Opt("preambles", "preamble length: P + 1 bytes 0xFF lead the frame (default 5)", "P", "5");
+QList<QCommandLineOption> RangeOptions(int from, int to) {
+    return {
+        Opt("from", "first address (default " + QString::number(from) + ")", "N",
+            QString::number(from)),
+        Opt("to", "last address (default " + QString::number(to) + ")", "N", QString::number(to))};
+}
+QList<QCommandLineOption> ModbusOptions() {
+    return {Opt("slave", "slave address 1-247", "S"),
+            Opt("start", "first register address 0-65535", "R"),
+            Opt("count", "how many registers, 1-125", "C"),
+            Opt("type", "u16, s16, u32, s32 or f32 (default u16)", "TYPE", "u16"),
+            Opt("order", "byte order of 32-bit values: ABCD, CDAB, BADC or DCBA (default ABCD)",
+                "ORDER", "ABCD")};
+}
+
+} // namespace
+
+QList<QCommandLineOption> GlobalCommandOptions() {
+    return {Opt("port", "serial port (default: the environment variable TALMIRE_PORT)", "PATH"),
+            Opt("baud", "line speed (default 9600)", "N", "9600"),
+            Opt("parity", "none, odd, even, mark or space (default none)", "P", "none"),
+            Opt("timeout", "time-out of one answer in ms (default 1000; scans 200)", "MS"),
+            Opt("json", "stdout carries one JSON document per command, JSON lines for "
+                        "repeated output"),
+            Opt("verbose", "every frame sent and received on stderr, as hex"),
+            QCommandLineOption(QStringList{"h", "help"}, "this text, or the command's"),
+            Opt("version", "the version")};
+}
+
+const QList<CommandSpec>& Commands() {
+    static const QList<CommandSpec> commands = [] {
+        QList<CommandSpec> list;
+        QList<QCommandLineOption> monitor = ModbusOptions();
+        monitor << AddressOption << PreamblesOption
+                << Opt("every", "interval between reads in ms", "MS")
+                << Opt("count", "stop after N reads (default: until interrupted)", "N")
+                << Opt("csv", "comma-separated rows with a header line");
+        monitor.removeAt(2); // --count means the number of reads here; --registers below
+        monitor << Opt("registers", "how many registers, 1-125 (default 1)", "C", "1");
+        list = {
+            {"info",
+             "",
+             "communication query: interface type, instrument count",
+             "Sends the communication query and prints the module's interface type and "
+             "instrument count.",
+             {},
+             RunInfo},
+            {"system",
+             "",
+             "system parameters, decoded",
+             "Reads the system parameters: display groups, operating mode, slave address, "
+             "polling interval and both serial sides, each as the module encodes it with "
+             "its label.",
+             {},
+             RunSystem},
+            {"channel",
+             "N",
+             "the MODBUS parameters of instrument N (0-8), decoded",
+             "Reads the channel settings of instrument N: coefficient, HART link, register "
+             "formats and, for a custom instrument, its parsing format and read commands.",
+             {},
+             RunChannel,
+             1,
+             1},
+            {"profile read",
+             "FILE|-",
+             "the whole configuration into a profile",
+             "Reads every setting of the module (communication, system and the nine "
+             "channels) and writes them as a profile to FILE, or to stdout for -.",
+             {},
+             RunProfileRead,
+             1,
+             1},
+            {"profile diff",
+             "FILE",
+             "what differs between the module and the profile",
+             "Reads the module and lists every setting of the profile that the module holds "
+             "otherwise. Exit status 1 when there is a difference.",
+             {},
+             RunProfileDiff,
+             1,
+             1},
+            {"profile write",
+             "FILE [--dry-run]",
+             "write only the differences, read back, verify",
+             "Writes the settings that differ, one setting frame per group, and reads each "
+             "one back; it stops with exit status 1 at the first setting that does not read "
+             "back as written. The module's own line settings (RS232, RS485) go last: the "
+             "link changes with them. A profile of another version or with an unknown key is "
+             "refused before anything is sent.",
+             {Opt("dry-run", "list what would be written, write nothing")},
+             RunProfileWrite,
+             1,
+             1},
+            {"hart id",
+             "[--address A] [--preambles P]",
+             "command 0",
+             "Reads the identity of the instrument at polling address A: manufacturer, "
+             "device type, preambles it asks for, device id.",
+             {AddressOption, PreamblesOption},
+             RunHartId},
+            {"hart vars",
+             "[--address A]",
+             "command 3, with unit names",
+             "Reads the identity (command 0), then the dynamic variables (command 3) with "
+             "their units.",
+             {AddressOption, PreamblesOption},
+             RunHartVars},
+            {"hart set-address",
+             "NEW [--address A]",
+             "command 6",
+             "Gives the instrument at polling address A the polling address NEW (0-8).",
+             {AddressOption, PreamblesOption},
+             RunHartSetAddress,
+             1,
+             1},
+            {"hart send",
+             "HEX",
+             "a hand-typed frame, checksum added",
+             "Sends the bytes typed as hex pairs (\"02 80 00 00\") behind the preambles, "
+             "with their checksum, and prints the instrument's answer.",
+             {PreamblesOption},
+             RunHartSend,
+             1,
+             1},
+            {"modbus read", "--slave S --start R --count C [--type T] [--order O]",
+             "read holding registers as values",
+             "Reads C holding registers (function 03) from slave S at R and prints them as "
+             "values of the type, 32-bit values in the byte order given. Exit status 1 for "
+             "an exception or a bad CRC.",
+             ModbusOptions(), RunModbusRead},
+            {"scan line",
+             "",
+             "find the module's speed and parity",
+             "Tries every speed and parity of the window's lists, 9600 first, until the "
+             "module answers the communication query.",
+             {},
+             RunScanLine},
+            {"scan hart", "[--from 0 --to 15]", "command 0 at each polling address",
+             "Sends command 0 to each polling address and lists the instruments that answer.",
+             RangeOptions(0, 15) << PreamblesOption, RunScanHart},
+            {"scan modbus", "[--from 1 --to 247]", "a one-register read at each slave address",
+             "Reads register 0 at each slave address and lists the slaves that answer "
+             "(an exception answer counts).",
+             RangeOptions(1, 247), RunScanModbus},
+            {"float",
+             "HEX | --value X",
+             "IEEE 754 both ways, as the calculator",
+             "Turns four bytes typed as hex pairs (\"41 20 00 00\") into their "
+             "single-precision number, or a number into its four bytes.",
+             {Opt("value", "the number to encode", "X")},
+             RunFloat,
+             0,
+             1},
+            {"monitor", "hart|modbus --every MS [--count N] [--csv]",
+             "repeated reads, one row each",
+             "Reads the HART instrument's variables (options as hart vars) or MODBUS registers "
+             "(--slave --start --registers --type --order) every MS milliseconds and prints "
+             "one row per read.",
+             monitor, RunMonitor, 1, 1},
+        };
+        return list;
+    }();
+    return commands;
+}
+
+namespace {
+
+QString OptionLine(const QCommandLineOption& option) {
+    QString names;
+    for (const QString& name : option.names()) {
+        names += (names.isEmpty() ? "" : ", ") + QString(name.size() == 1 ? "-" : "--") + name;
+    }
+    if (!option.valueName().isEmpty()) {
+        names += " " + option.valueName();
+    }
+    return names;
+}
+
+QString OptionsText(const QList<QCommandLineOption>& options) {
+    QString text;
+    for (const QCommandLineOption& option : options) {
+        text += "  " + OptionLine(option).leftJustified(22) + " " + option.description() + "\n";
+    }
+    return text;
+}
+
+constexpr const char* Intro = "The TALMIRE module, its HART instruments and its MODBUS side "
+                              "from a shell.";
+constexpr const char* ExitText = "Exit status: 0 success; 1 the device answered with an error "
+                                 "or a difference was found (profile diff, MODBUS exception, "
+                                 "HART response code, bad checksum or CRC); 2 usage error; 3 "
+                                 "no answer within the time-out; 4 the port cannot be opened "
+                                 "or was lost.";
+
+} // namespace
+
+QString ToolUsage() {
+    QString text = "usage: talmire-cli [global options] COMMAND ...\n" + QString(Intro) +
+                   "\n\nglobal options:\n" + OptionsText(GlobalCommandOptions()) + "\ncommands:\n";
+    for (const CommandSpec& command : Commands()) {
+        text += "  " + (command.name + " " + command.synopsis).leftJustified(38) + " " +
+                command.summary + "\n";
+    }
+    return text + "\n'talmire-cli COMMAND --help' describes a command.\n" + ExitText + "\n";
+}
+
+QString CommandUsage(const CommandSpec& command) {
+    QString text = "usage: talmire-cli [global options] " + command.name + " " + command.synopsis +
+                   "\n" + command.details + "\n";
+    if (!command.options.isEmpty()) {
+        text += "\noptions:\n" + OptionsText(command.options);
+    }
+    return text + "\nglobal options:\n" + OptionsText(GlobalCommandOptions());
+}
+
+QString ManPage() {
+    auto roff = [](QString text) { return text.replace('\\', "\\\\").replace('-', "\\-"); };
+    auto options = [&](const QList<QCommandLineOption>& list) {
+        QString out;
+        for (const QCommandLineOption& option : list) {
+            out += ".TP\n.B " + roff(OptionLine(option)) + "\n" + roff(option.description()) + "\n";
+        }
+        return out;
+    };
+    QString page = ".TH TALMIRE\\-CLI 1\n.SH NAME\ntalmire\\-cli \\- " + roff(Intro) +
+                   "\n.SH SYNOPSIS\n.B talmire\\-cli\n[global options] COMMAND ...\n"
+                   ".SH GLOBAL OPTIONS\n" +
+                   options(GlobalCommandOptions()) + ".SH COMMANDS\n";
+    for (const CommandSpec& command : Commands()) {
+        page += ".SS " + roff(command.name + " " + command.synopsis) + "\n" +
+                roff(command.details) + "\n" + options(command.options);
+    }
+    return page +
+           ".SH ENVIRONMENT\n.TP\n.B TALMIRE_PORT\nthe port when \\-\\-port is not "
+           "given\n.SH EXIT STATUS\n" +
+           roff(ExitText) + "\n";
+}

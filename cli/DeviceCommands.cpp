@@ -1,0 +1,381 @@
+// The HART instruments and the MODBUS side: hart, modbus read, scans, monitor, float.
+
+#include "cli/Commands.h"
+#include "config/ConfigFrames.h"
+#include "config/ConfigLists.h"
+#include "exchange/FloatText.h"
+#include "exchange/HexText.h"
+#include "hart/HartFrames.h"
+#include "hart/HartReplies.h"
+#include "hart/HartUnits.h"
+#include "tools/Ieee754Calculator.h"
+#include "tools/ModbusFrameDescription.h"
+#include "tools/ModbusRegisters.h"
+
+#include <QJsonArray>
+
+#include <bit>
+#include <cstring>
+#include <thread>
+
+namespace {
+
+using std::chrono::milliseconds;
+
+constexpr std::uint8_t MasterMode = 0; // "Master Mode(82)"
+constexpr milliseconds ScanTimeout{200};
+
+std::vector<std::uint8_t> Frame(const FrameResult& frame) {
+    if (!frame.ok()) {
+        throw CliFailure(ExitUsage, frame.message);
+    }
+    return frame.bytes;
+}
+
+std::string Preambles(const CommandContext& c) {
+    return c.parser.value("preambles").toStdString();
+}
+
+std::optional<HartIdentity> TryIdentity(CommandContext& c, int address) {
+    const auto reply = c.session.Hart(Frame(HartIdentityQuery(Preambles(c), MasterMode, address)));
+    return DecodeIdentityReply(reply);
+}
+
+HartIdentity Identity(CommandContext& c, int address) {
+    const std::optional<HartIdentity> identity = TryIdentity(c, address);
+    if (!identity) {
+        throw CliFailure(ExitDeviceError, "the answer to command 0 holds no identity");
+    }
+    return *identity;
+}
+
+QJsonObject IdentityJson(int address, const HartIdentity& id) {
+    return {{"address", address},
+            {"manufacturer", id.manufacturerId},
+            {"deviceType", id.deviceType},
+            {"preambles", id.preambleCount},
+            {"deviceId", QString::fromStdString(HexDump(id.deviceId)).trimmed()}};
+}
+
+std::string IdentityText(int address, const HartIdentity& id) {
+    return "address " + std::to_string(address) + ": manufacturer " + ByteToHex(id.manufacturerId) +
+           ", device type " + ByteToHex(id.deviceType) + ", preambles " +
+           std::to_string(id.preambleCount) + ", device id " + HexDump(id.deviceId) + "\n";
+}
+
+int Address(const CommandContext& c) {
+    return IntegerArgument(c.parser.value("address"), "--address", 0, HartPollAddressItems - 1);
+}
+
+struct ModbusRequest {
+    std::uint8_t slave = 1;
+    std::uint16_t start = 0;
+    std::uint16_t count = 1;
+    RegisterType type = RegisterType::U16;
+    ByteOrder order = ByteOrder::ABCD;
+};
+
+ModbusRequest ModbusArguments(const CommandContext& c, const QString& countOption) {
+    for (const QString& name : {QString("slave"), QString("start"), countOption}) {
+        if (!c.parser.isSet(name) && c.parser.value(name).isEmpty()) {
+            throw CliFailure(ExitUsage, "--" + name.toStdString() + " is required");
+        }
+    }
+    ModbusRequest r;
+    r.slave =
+        static_cast<std::uint8_t>(IntegerArgument(c.parser.value("slave"), "--slave", 1, 247));
+    r.start =
+        static_cast<std::uint16_t>(IntegerArgument(c.parser.value("start"), "--start", 0, 65535));
+    r.count = static_cast<std::uint16_t>(
+        IntegerArgument(c.parser.value(countOption), "--" + countOption, 1, 125));
+    const auto type = RegisterTypeNamed(c.parser.value("type").toStdString());
+    const auto order = ByteOrderNamed(c.parser.value("order").toUpper().toStdString());
+    if (!type || !order) {
+        throw CliFailure(ExitUsage, "--type must be u16, s16, u32, s32 or f32 and --order "
+                                    "ABCD, CDAB, BADC or DCBA");
+    }
+    r.type = *type;
+    r.order = *order;
+    return r;
+}
+
+std::vector<RegisterValue> ReadRegisters(CliSession& session, const ModbusRequest& r) {
+    const ExchangeResult result =
+        session.Exchange(ModbusReadFrame(r.slave, r.start, r.count), ReplyEnd::ModbusLength,
+                         session.Options().timeout);
+    const ModbusReadReply reply = ParseModbusReadReply(result.reply, r.slave, r.count);
+    switch (reply.status) {
+    case ModbusReadReply::Status::Ok:
+        return DecodeRegisters(reply.registers, r.start, r.type, r.order);
+    case ModbusReadReply::Status::Exception:
+        throw CliFailure(ExitDeviceError, "MODBUS exception " +
+                                              std::to_string(reply.exceptionCode) + ": " +
+                                              ModbusExceptionName(reply.exceptionCode));
+    case ModbusReadReply::Status::BadCrc:
+        throw CliFailure(ExitDeviceError, "bad CRC: " + HexDump(result.reply));
+    case ModbusReadReply::Status::Malformed:
+        break;
+    }
+    throw CliFailure(ExitDeviceError, "not an answer to the read: " + HexDump(result.reply));
+}
+
+struct Variables {
+    QJsonArray json;
+    std::vector<std::string> texts;
+};
+
+Variables ReadVariables(CommandContext& c, const HartIdentity& identity) {
+    const auto reply =
+        c.session.Hart(Frame(HartDynamicVariablesQuery(Preambles(c), MasterMode, identity)));
+    const std::optional<DynamicVariablesReply> decoded = DecodeDynamicVariablesReply(reply);
+    if (!decoded) {
+        throw CliFailure(ExitDeviceError, "the answer to command 3 holds no variables");
+    }
+    static constexpr std::array<const char*, 4> Names{"PV", "SV", "TV", "QV"};
+    Variables out;
+    for (std::size_t k = 0; k < decoded->variables.size(); ++k) {
+        const HartVariable& v = decoded->variables[k];
+        const std::string unit(
+            QString::fromStdString(std::string(UnitItems()[static_cast<std::size_t>(v.unitIndex)]))
+                .trimmed()
+                .toStdString());
+        out.json.append(QJsonObject{{"name", Names[k]},
+                                    {"value", QString::fromStdString(v.text)},
+                                    {"unit", QString::fromStdString(unit)}});
+        out.texts.push_back(std::string(Names[k]) + " " + v.text + " " + unit);
+    }
+    return out;
+}
+
+template <typename Probe>
+int Scan(CommandContext& c, int low, int high, const char* what, Probe probe) {
+    const int from = IntegerArgument(c.parser.value("from"), "--from", low, high);
+    const int to = IntegerArgument(c.parser.value("to"), "--to", from, high);
+    if (!c.session.Options().timeoutGiven) {
+        c.session.SetTimeout(ScanTimeout);
+    }
+    QJsonArray found;
+    std::string text;
+    for (int address = from; address <= to; ++address) {
+        try {
+            if (const auto hit = probe(address)) {
+                found.append(hit->first);
+                text += hit->second;
+            }
+        } catch (const CliFailure& failure) {
+            if (failure.status == ExitPort || failure.status == ExitUsage) {
+                throw;
+            }
+        }
+    }
+    c.session.Print(QJsonObject{{what, found}},
+                    text.empty() ? std::string("nothing answered\n") : text);
+    return found.isEmpty() ? ExitNoAnswer : ExitOk;
+}
+
+} // namespace
+
+int RunHartId(CommandContext& c) {
+    const int address = Address(c);
+    const HartIdentity id = Identity(c, address);
+    c.session.Print(IdentityJson(address, id), IdentityText(address, id));
+    return ExitOk;
+}
+
+int RunHartVars(CommandContext& c) {
+    const int address = Address(c);
+    const Variables vars = ReadVariables(c, Identity(c, address));
+    std::string text;
+    for (const std::string& line : vars.texts) {
+        text += line + "\n";
+    }
+    c.session.Print(QJsonObject{{"address", address}, {"variables", vars.json}}, text);
+    return ExitOk;
+}
+
+int RunHartSetAddress(CommandContext& c) {
+    const int address = Address(c);
+    const int next = IntegerArgument(c.arguments[0], "NEW", 0, HartNewAddressItems - 1);
+    const HartIdentity id = Identity(c, address);
+    c.session.Hart(Frame(HartWriteAddress(Preambles(c), MasterMode, id, next)));
+    c.session.Print(QJsonObject{{"from", address}, {"to", next}},
+                    "polling address " + std::to_string(address) + " -> " + std::to_string(next) +
+                        "\n");
+    return ExitOk;
+}
+
+int RunHartSend(CommandContext& c) {
+    const std::vector<std::uint8_t> reply =
+        c.session.Hart(Frame(HartManualFrame(Preambles(c), c.arguments[0].toStdString())));
+    const QString hex = QString::fromStdString(HexDump(reply)).trimmed();
+    c.session.Print(QJsonObject{{"reply", hex}}, hex.toStdString() + "\n");
+    return ExitOk;
+}
+
+int RunModbusRead(CommandContext& c) {
+    const ModbusRequest request = ModbusArguments(c, "count");
+    QJsonArray values;
+    std::string text;
+    for (const RegisterValue& v : ReadRegisters(c.session, request)) {
+        values.append(QJsonObject{{"register", v.address}, {"value", v.number}});
+        text += std::to_string(v.address) + ": " + v.text + "\n";
+    }
+    c.session.Print(QJsonObject{{"slave", request.slave},
+                                {"type", QString::fromUtf8(RegisterTypeName(request.type))},
+                                {"order", QString::fromUtf8(ByteOrderName(request.order))},
+                                {"values", values}},
+                    text);
+    return ExitOk;
+}
+
+int RunScanLine(CommandContext& c) {
+    if (!c.session.Options().timeoutGiven) {
+        c.session.SetTimeout(ScanTimeout);
+    }
+    // The speeds of the window's lists, the most common first.
+    std::vector<std::uint32_t> speeds{9600};
+    for (const ItemText item : Rs485BaudItems) {
+        if (item != "9600") {
+            speeds.push_back(static_cast<std::uint32_t>(std::stoul(std::string(item))));
+        }
+    }
+    for (const std::uint32_t baud : speeds) {
+        for (std::size_t parity = 0; parity < ParityItems.size(); ++parity) {
+            c.session.SetLine(baud, static_cast<TParity>(parity));
+            try {
+                c.session.Link();
+                const std::string answer = c.session.Ascii(Frame(CommunicationQuery()));
+                if (answer.find("QV:") == std::string::npos) {
+                    continue;
+                }
+                const QString name = QString::fromUtf8(ParityItems[parity]);
+                c.session.Print(QJsonObject{{"baud", static_cast<qint64>(baud)}, {"parity", name}},
+                                "the module answers at " + std::to_string(baud) + " baud, parity " +
+                                    name.toStdString() + "\n");
+                return ExitOk;
+            } catch (const CliFailure& failure) {
+                if (failure.status != ExitNoAnswer) {
+                    throw;
+                }
+            }
+        }
+    }
+    throw CliFailure(ExitNoAnswer, "no answer at any speed and parity");
+}
+
+int RunScanHart(CommandContext& c) {
+    return Scan(
+        c, 0, HartPollAddressItems - 1, "instruments",
+        [&](int address) -> std::optional<std::pair<QJsonValue, std::string>> {
+            const auto id = TryIdentity(c, address);
+            if (!id) {
+                return std::nullopt;
+            }
+            return std::pair{QJsonValue(IdentityJson(address, *id)), IdentityText(address, *id)};
+        });
+}
+
+int RunScanModbus(CommandContext& c) {
+    return Scan(
+        c, 1, 247, "slaves", [&](int slave) -> std::optional<std::pair<QJsonValue, std::string>> {
+            const auto frame = ModbusReadFrame(static_cast<std::uint8_t>(slave), 0, 1);
+            const ExchangeResult result =
+                c.session.Exchange(frame, ReplyEnd::ModbusLength, c.session.Options().timeout);
+            if (ParseModbusReadReply(result.reply, static_cast<std::uint8_t>(slave), 1).status ==
+                ModbusReadReply::Status::Malformed) {
+                return std::nullopt;
+            }
+            return std::pair{QJsonValue(slave), "slave " + std::to_string(slave) + " answers\n"};
+        });
+}
+
+int RunFloat(CommandContext& c) {
+    if (c.parser.isSet("value") == !c.arguments.isEmpty()) {
+        throw CliFailure(ExitUsage, "give either HEX or --value X");
+    }
+    if (c.arguments.isEmpty()) {
+        bool ok = false;
+        const float value = c.parser.value("value").toFloat(&ok);
+        if (!ok) {
+            throw CliFailure(ExitUsage, "--value must be a number");
+        }
+        const std::uint32_t bits = std::bit_cast<std::uint32_t>(value);
+        const std::array<std::uint8_t, 4> bytes{
+            static_cast<std::uint8_t>(bits >> 24), static_cast<std::uint8_t>(bits >> 16),
+            static_cast<std::uint8_t>(bits >> 8), static_cast<std::uint8_t>(bits)};
+        const QString hex = QString::fromStdString(HexDump(bytes)).trimmed();
+        c.session.Print(QJsonObject{{"hex", hex}, {"value", static_cast<double>(value)}},
+                        hex.toStdString() + "\n");
+        return ExitOk;
+    }
+    const Ieee754Result result = CalculateIeee754(c.arguments[0].toStdString(), ".", 4);
+    if (result.status != Ieee754Status::Ok) {
+        throw CliFailure(ExitUsage, result.message);
+    }
+    c.session.Print(QJsonObject{{"hex", QString::fromStdString(HexDump(result.bytes)).trimmed()},
+                                {"value", QString::fromStdString(result.text)}},
+                    result.text + "\n");
+    return ExitOk;
+}
+
+int RunMonitor(CommandContext& c) {
+    const QString kind = c.arguments[0];
+    if (kind != "hart" && kind != "modbus") {
+        throw CliFailure(ExitUsage, "monitor hart or monitor modbus");
+    }
+    if (!c.parser.isSet("every")) {
+        throw CliFailure(ExitUsage, "--every is required");
+    }
+    const milliseconds every{IntegerArgument(c.parser.value("every"), "--every", 1, 86400000)};
+    const int count = c.parser.isSet("count")
+                          ? IntegerArgument(c.parser.value("count"), "--count", 1, 1 << 30)
+                          : -1;
+    const bool csv = c.parser.isSet("csv");
+    std::optional<ModbusRequest> modbus;
+    std::optional<HartIdentity> identity;
+    if (kind == "modbus") {
+        modbus = ModbusArguments(c, "registers");
+    } else {
+        identity = Identity(c, Address(c));
+    }
+    const auto start = std::chrono::steady_clock::now();
+    for (int row = 0; count < 0 || row < count; ++row) {
+        const auto due = start + row * every;
+        std::this_thread::sleep_until(due);
+        const double t =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        QJsonArray values;
+        std::vector<std::string> cells;
+        std::vector<std::string> header{"time_s"};
+        if (modbus) {
+            for (const RegisterValue& v : ReadRegisters(c.session, *modbus)) {
+                values.append(v.number);
+                cells.push_back(v.text);
+                header.push_back("r" + std::to_string(v.address));
+            }
+        } else {
+            const Variables vars = ReadVariables(c, *identity);
+            values = vars.json;
+            for (const std::string& text : vars.texts) {
+                cells.push_back(text.substr(3));
+                header.push_back(text.substr(0, 2));
+            }
+        }
+        const char separator = csv ? ',' : ' ';
+        std::string line;
+        if (csv && row == 0) {
+            for (std::size_t i = 0; i < header.size(); ++i) {
+                line += (i ? "," : "") + header[i];
+            }
+            line += "\n";
+        }
+        char time[32];
+        std::snprintf(time, sizeof time, "%.3f", t);
+        line += time;
+        for (const std::string& cell : cells) {
+            line += separator + cell;
+        }
+        c.session.Print(QJsonObject{{"t", t}, {"values", values}}, line + "\n");
+    }
+    return ExitOk;
+}
