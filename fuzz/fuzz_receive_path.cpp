@@ -42,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (frameBuffer[i] != 0)
                 std::abort();
 
-        const ReceiveRoute route = SpecOf(pendingRequest).route;
+        const ReceiveRoute route = RuleOf(pendingRequest).route;
         if (route.hex) {
             const auto shown = received.first(std::min(text.size(), received.size()));
             const std::string dump = HexDump(shown);

@@ -47,10 +47,10 @@ ModuleLink::~ModuleLink() {
 void ModuleLink::Send(RequestKind kind, const std::vector<std::uint8_t>& frame) {
     if (frame.size() <= UINT16_MAX)
         (void)Comm1.WriteData(frame.data(), static_cast<std::uint16_t>(frame.size()));
-    const RequestSpec& spec = SpecOf(kind);
+    const RequestRule& rule = RuleOf(kind);
     PendingRequest = kind;
-    TimeoutKind = spec.timeout;
-    if (spec.timeoutStart == TimeoutStart::FreshInterval)
+    TimeoutKind = rule.timeout;
+    if (rule.timeoutStart == TimeoutStart::FreshInterval)
         Timer3->SetInterval(LinkTiming::ReplyMs);
     Timer3->SetEnabled(true);
     emit FrameSent(kind, QByteArray(reinterpret_cast<const char*>(frame.data()),
@@ -78,7 +78,7 @@ void ModuleLink::Comm1ReceiveData(const std::uint8_t* buffer, std::uint16_t leng
     QThread::msleep(LinkTiming::ReceivePauseMs);
     RxText = frameBuffer.StoreChunk(buffer, length);
     const RequestKind kind = PendingRequest;
-    const ReceiveRoute route = SpecOf(kind).route;
+    const ReceiveRoute route = RuleOf(kind).route;
     QString shown;
     if (route.hex) {
         const auto received = frameBuffer.Received();
@@ -109,18 +109,18 @@ void ModuleLink::Comm1RequestHangup() {
 void ModuleLink::Timer2Timer() {
     Timer2->SetEnabled(false);
     const RequestKind kind = PendingRequest;
-    const RequestSpec& spec = SpecOf(kind);
+    const RequestRule& rule = RuleOf(kind);
     const auto received = frameBuffer.Received();
     const auto chunk = received.first(std::min(RxText.size(), received.size()));
     DecodedReply reply;
-    switch (spec.decoder) {
+    switch (rule.decoder) {
     case ReplyDecoder::None:
         return;
     case ReplyDecoder::HartIdentity:
     case ReplyDecoder::HartDynamicVariables:
         PendingRequest = RequestKind::None;
         Timer3->SetEnabled(false);
-        if (spec.decoder == ReplyDecoder::HartIdentity)
+        if (rule.decoder == ReplyDecoder::HartIdentity)
             reply = DecodeIdentityReply(chunk);
         else
             reply = DecodeDynamicVariablesReply(chunk, DecimalSeparator ? DecimalSeparator()
@@ -136,7 +136,7 @@ void ModuleLink::Timer2Timer() {
         reply = DecodeChannelReply(RxText, InstrumentType ? InstrumentType() : -1);
         break;
     }
-    if (spec.decodeEndsRequest) {
+    if (rule.decodeEndsRequest) {
         PendingRequest = RequestKind::None;
         TimeoutKind = TimeoutReport::None;
     }

@@ -16,7 +16,7 @@ constexpr ReceiveRoute TextEnds{false, DecodeAction::Leave, true};
 constexpr ReceiveRoute TextStopsDecode{false, DecodeAction::Stop, false};
 
 // One row per kind, in the enum's order.
-constexpr std::array<RequestSpec, 12> Table{{
+constexpr std::array<RequestRule, 12> Table{{
     // kind, code, report, time-out start, route, decoder, decode ends it, name
     {RequestKind::None, 0, TimeoutReport::None, FreshInterval, TextEnds, ReplyDecoder::None, false,
      "none"},
@@ -56,7 +56,7 @@ static_assert(InEnumOrder(), "one row per request kind, in the enum's order");
 
 } // namespace
 
-const RequestSpec& SpecOf(RequestKind kind) {
+const RequestRule& RuleOf(RequestKind kind) {
     const auto index = static_cast<std::size_t>(kind);
     return index < Table.size() ? Table[index] : Table[0];
 }

@@ -56,7 +56,7 @@ enum class ReplyDecoder : std::uint8_t {
 // interval last set (the HART queries).
 enum class TimeoutStart : std::uint8_t { FreshInterval, KeepInterval };
 
-struct RequestSpec {
+struct RequestRule {
     RequestKind kind;
     int code; // the code the answer is awaited under (several kinds may share one)
     TimeoutReport timeout;
@@ -67,7 +67,7 @@ struct RequestSpec {
     std::string_view name;
 };
 
-const RequestSpec& SpecOf(RequestKind kind);
+const RequestRule& RuleOf(RequestKind kind);
 
 // The exchange's times.
 namespace LinkTiming {

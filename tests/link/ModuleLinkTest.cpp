@@ -62,14 +62,14 @@ TEST(RequestTable, EveryKindItsCodeReportRouteAndDecoder) {
         {static_cast<RequestKind>(200), 0, T::None, Fresh, textEnds, D::None, false},
     };
     for (const Case& c : cases) {
-        const RequestSpec& spec = SpecOf(c.kind);
-        SCOPED_TRACE(spec.name);
-        EXPECT_EQ(spec.code, c.code);
-        EXPECT_EQ(spec.timeout, c.report);
-        EXPECT_EQ(spec.timeoutStart, c.start);
-        EXPECT_EQ(spec.route, c.route);
-        EXPECT_EQ(spec.decoder, c.decoder);
-        EXPECT_EQ(spec.decodeEndsRequest, c.decodeEnds);
+        const RequestRule& rule = RuleOf(c.kind);
+        SCOPED_TRACE(rule.name);
+        EXPECT_EQ(rule.code, c.code);
+        EXPECT_EQ(rule.timeout, c.report);
+        EXPECT_EQ(rule.timeoutStart, c.start);
+        EXPECT_EQ(rule.route, c.route);
+        EXPECT_EQ(rule.decoder, c.decoder);
+        EXPECT_EQ(rule.decodeEndsRequest, c.decodeEnds);
     }
 }
 
@@ -146,7 +146,7 @@ Reply Ask(LinkFixture& f, RequestKind kind, const FrameResult& frame,
         if (reply != nullptr && (!complete || complete(*reply)))
             return *reply;
     }
-    ADD_FAILURE() << "no decoded answer for " << SpecOf(kind).name;
+    ADD_FAILURE() << "no decoded answer for " << RuleOf(kind).name;
     return {};
 }
 
@@ -212,7 +212,7 @@ TEST_F(SimLink, UndecodedKindsAreShownByTheirRoute) {
          RequestKind::HartManual},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(SpecOf(c.kind).name);
+        SCOPED_TRACE(RuleOf(c.kind).name);
         Send(c.kind, c.frame);
         ASSERT_TRUE(WaitFor([&] { return !chunks.empty(); }));
         EXPECT_EQ(chunks[0].kind, c.kind);
@@ -241,7 +241,7 @@ TEST_F(LinkFixture, TimeoutReportsByKind) {
         {RequestKind::DisplayTest, TimeoutReport::DisplayTest, 3000},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(SpecOf(c.kind).name);
+        SCOPED_TRACE(RuleOf(c.kind).name);
         link.Send(c.kind, {0x51});
         EXPECT_EQ(link.Timer3->Interval(), c.intervalMs);
         EXPECT_EQ(link.TimeoutKind, c.report);

@@ -272,8 +272,8 @@ TEST_F(Window, TimeoutsReportByKindAfterTheirInterval) {
         EXPECT_EQ(form->link.TimeoutKind, c.kind);
         ASSERT_TRUE(WaitFor([&] { return !form->link.Timer3->Enabled(); }, 6000));
         const qint64 elapsed = clock.elapsed();
-        EXPECT_GE(elapsed, c.expectMs - 50) << SpecOf(c.code).name;
-        EXPECT_LT(elapsed, c.expectMs + 1500) << SpecOf(c.code).name;
+        EXPECT_GE(elapsed, c.expectMs - 50) << RuleOf(c.code).name;
+        EXPECT_LT(elapsed, c.expectMs + 1500) << RuleOf(c.code).name;
         if (c.message.isEmpty()) {
             EXPECT_TRUE(messages.empty());
         } else {
