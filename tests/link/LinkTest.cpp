@@ -40,7 +40,7 @@ protected:
 
     // Sends a frame and collects what comes back until `done` holds for it.
     Bytes Exchange(const FrameResult& frame, const std::function<bool(const Bytes&)>& done,
-                   std::chrono::milliseconds timeout = 3000ms) {
+                   std::chrono::milliseconds timeout = 10000ms) {
         EXPECT_TRUE(frame.ok()) << frame.message;
         received.clear();
         EXPECT_TRUE(

@@ -356,7 +356,7 @@ TEST(SimDeviceTest, UnpluggedDeviceIsWaitedForWithoutSpinningOrEndsTheSimulator)
             adapter = std::make_unique<Adapter>();
             Relink(adapter->node, device);
             std::string reply;
-            for (int attempt = 0; attempt < 10 && reply.empty(); ++attempt)
+            for (int attempt = 0; attempt < 30 && reply.empty(); ++attempt)
                 reply = adapter->Ask("QQQ#QV#");
             EXPECT_EQ(reply, "QV:10");
         }
