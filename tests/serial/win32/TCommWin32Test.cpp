@@ -210,8 +210,15 @@ TEST_F(Win32Line, CloseWhileWritingEndsCleanly) {
 
 TEST_F(Win32Line, PortAboveNineOpensAndExchanges) {
     Open(Env("TALMIRE_TEST_COM_HIGH"));
-    ASSERT_TRUE(Write("QQQ#QV#"));
-    EXPECT_TRUE(Pump([&] { return Joined() == "QV:10"; })) << Joined();
+    // The simulator behind this port may still be swallowing the bytes an earlier test
+    // flooded it with; a query that drowned in them is asked again.
+    bool answered = false;
+    for (int attempt = 0; attempt < 4 && !answered; ++attempt) {
+        chunks.clear();
+        ASSERT_TRUE(Write("QQQ#QV#"));
+        answered = Pump([&] { return Joined() == "QV:10"; }, 2500);
+    }
+    EXPECT_TRUE(answered) << Joined();
 }
 
 // The window's owner: two queued chunks at most, one event per turn of the message loop,
