@@ -339,6 +339,9 @@ TEST(SimDeviceTest, UnpluggedDeviceIsWaitedForWithoutSpinningOrEndsTheSimulator)
         EXPECT_EQ(adapter->Ask("QQQ#QV#"), "QV:10");
 
         adapter->Unplug();
+        // udev removes the adapter's link with it; a link left behind would point at a
+        // pseudo-terminal number the kernel hands to the next program that asks for one.
+        ASSERT_EQ(::unlink(device.c_str()), 0);
         std::this_thread::sleep_for(200ms);
         const double cpuBefore = ThreadCpuSeconds(server);
         std::this_thread::sleep_for(500ms);
