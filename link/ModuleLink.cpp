@@ -2,6 +2,7 @@
 
 #include "exchange/HexText.h"
 
+#include <QDateTime>
 #include <QSocketNotifier>
 #include <QThread>
 
@@ -29,6 +30,9 @@ ModuleLink::ModuleLink(QObject* parent) : QObject(parent) {
         Comm1ReceiveData(buffer, length);
     };
     Comm1.OnRequestHangup = [this](TComm*) { Comm1RequestHangup(); };
+    Comm1.OnSendDataEmpty = [this](TComm*) {
+        FrameWrittenMs = QDateTime::currentMSecsSinceEpoch();
+    };
 #if defined(Q_OS_UNIX)
     // One notification per turn of the event loop, so painting and input go on between
     // chunks even while a peer floods the line.
@@ -41,10 +45,13 @@ ModuleLink::ModuleLink(QObject* parent) : QObject(parent) {
 ModuleLink::~ModuleLink() {
     Comm1.OnReceiveData = nullptr;
     Comm1.OnRequestHangup = nullptr;
+    Comm1.OnSendDataEmpty = nullptr;
     Comm1.ClosePort();
 }
 
 void ModuleLink::Send(RequestKind kind, const std::vector<std::uint8_t>& frame) {
+    // Replaced by the moment the writer empties its queue, when it does.
+    FrameWrittenMs = QDateTime::currentMSecsSinceEpoch();
     if (frame.size() <= UINT16_MAX)
         (void)Comm1.WriteData(frame.data(), static_cast<std::uint16_t>(frame.size()));
     const RequestRule& rule = RuleOf(kind);
@@ -75,6 +82,7 @@ void ModuleLink::ScheduleClose() {
 }
 
 void ModuleLink::Comm1ReceiveData(const std::uint8_t* buffer, std::uint16_t length) {
+    ChunkArrivedMs = QDateTime::currentMSecsSinceEpoch();
     QThread::msleep(LinkTiming::ReceivePauseMs);
     RxText = frameBuffer.StoreChunk(buffer, length);
     const RequestKind kind = PendingRequest;

@@ -36,6 +36,10 @@ public:
     TimeoutReport TimeoutKind = TimeoutReport::None;
     std::string RxText; // the last chunk as text
     bool PortIsOpen = false;
+    // When the last frame's final byte left for the line and when the newest chunk arrived
+    // (before the receive pause), in ms since the epoch: a log's timestamps and round trip.
+    qint64 FrameWrittenMs = 0;
+    qint64 ChunkArrivedMs = 0;
 
     // What the channel decode needs to know before the answer: the instrument type shown
     // (-1 for none).

@@ -11,8 +11,10 @@ static void InitPictures() {
 TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     InitPictures();
     BuildLayout();
+    BuildMenus();
     Timer5 = new TTimer("Timer5", 1000, false, this);
     ConnectLink();
+    ConnectTrafficLog();
     ConnectPages();
     FormCreate();
 }

@@ -6,6 +6,7 @@
 
 #include "exchange/FrameResult.h"
 #include "link/ModuleLink.h"
+#include "link/ScriptLink.h"
 #include "ui/HartPage.h"
 #include "ui/ModbusPage.h"
 #include "ui/SystemPage.h"
@@ -14,17 +15,23 @@
 #include "ui/WiringPage.h"
 
 #include <QGroupBox>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
+
+class TrafficDock;
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
@@ -67,6 +74,33 @@ public:
     std::unique_ptr<ModbusPage> modbusPage;
     std::unique_ptr<WiringPage> wiringPage;
 
+    // ---- beyond the pages: the menu bar and the docks
+    QMenu* MenuFile = nullptr;
+    QMenu* MenuModule = nullptr;
+    QMenu* MenuTools = nullptr;
+    QMenu* MenuView = nullptr;
+    QMenu* MenuHelp = nullptr;
+    QAction* ActionTrafficLog = nullptr;
+    QAction* ActionAbout = nullptr;
+    TrafficDock* trafficDock = nullptr;
+    // An action named `objectName` at the end of `menu`.
+    QAction* AddAction(QMenu* menu, const char* objectName, const QString& text,
+                       const QKeySequence& shortcut = {});
+    static QString AboutText();
+    void ShowAbout();
+
+    // ---- the port lent to a tool that runs its own exchanges (a scan, the monitor...)
+    // The line the port row shows; nullopt, after a message, when it names no usable line.
+    std::optional<LineSettings> PortRowLine();
+    // Closes the window's port for `user` ("the monitor") and holds the pages and the port
+    // row disabled until the port comes back; true when the port was open.
+    bool LendPort(const QString& user);
+    // Ends the loan; with a line, shows it in the port row and opens the port there.
+    void ReturnPort(const std::optional<LineSettings>& reopenAt);
+    bool PortLent() const { return !lentTo.isEmpty(); }
+    // Shows a line's port, speed and parity in the port row.
+    void ShowLine(const LineSettings& line);
+
     // ---- handlers of the frame
     void FormCreate();
     void PageControl1Change() {}
@@ -104,6 +138,18 @@ private:
     QWidget* BuildPortRow();
     void ConnectPages();
     void ConnectLink();
+    void BuildMenus();
+    void ConnectTrafficLog();
     void ShowReply(RequestKind kind, const DecodedReply& reply);
     void ShowTimeout(TimeoutReport report);
+
+    // Writes the line errors counted since the last report as one row of the log.
+    void ReportLineErrors();
+
+    QString lentTo;
+    // The traffic log's view of the exchange: whether the next chunk starts a reply, the
+    // dropped chunks already reported, line errors not yet reported (by kind).
+    bool awaitingReply = false;
+    std::size_t droppedSeen = 0;
+    std::array<int, 5> lineErrors{};
 };

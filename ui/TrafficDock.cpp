@@ -119,9 +119,9 @@ TrafficDock::TrafficDock(QWidget* parent) : QDockWidget(tr("Traffic"), parent), 
 }
 
 void TrafficDock::AppendBytes(TrafficRowKind kind, const QByteArray& bytes, const QString& meaning,
-                              int roundTripMs) {
+                              int roundTripMs, qint64 atMs) {
     TrafficRow row;
-    row.msecsSinceEpoch = QDateTime::currentMSecsSinceEpoch();
+    row.msecsSinceEpoch = atMs > 0 ? atMs : QDateTime::currentMSecsSinceEpoch();
     row.kind = kind;
     row.bytes = bytes;
     row.roundTripMs = roundTripMs;
@@ -136,11 +136,12 @@ void TrafficDock::AppendBytes(TrafficRowKind kind, const QByteArray& bytes, cons
 }
 
 void TrafficDock::AppendSent(const QByteArray& bytes, const QString& meaning) {
-    AppendBytes(TrafficRowKind::Sent, bytes, meaning, -1);
+    AppendBytes(TrafficRowKind::Sent, bytes, meaning, -1, 0);
 }
 
-void TrafficDock::AppendReceived(const QByteArray& bytes, const QString& meaning, int roundTripMs) {
-    AppendBytes(TrafficRowKind::Received, bytes, meaning, roundTripMs);
+void TrafficDock::AppendReceived(const QByteArray& bytes, const QString& meaning, int roundTripMs,
+                                 qint64 atMs) {
+    AppendBytes(TrafficRowKind::Received, bytes, meaning, roundTripMs, atMs);
 }
 
 void TrafficDock::AppendNote(const QString& text) {

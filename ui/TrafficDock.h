@@ -20,8 +20,10 @@ public:
 
     // A frame written. An empty meaning is filled in from the bytes.
     void AppendSent(const QByteArray& bytes, const QString& meaning = {});
-    // A chunk received; `roundTripMs` on the first chunk of a reply, -1 otherwise.
-    void AppendReceived(const QByteArray& bytes, const QString& meaning = {}, int roundTripMs = -1);
+    // A chunk received; `roundTripMs` on the first chunk of a reply, -1 otherwise; stamped
+    // `atMs` (ms since the epoch) when it arrived earlier than now.
+    void AppendReceived(const QByteArray& bytes, const QString& meaning = {}, int roundTripMs = -1,
+                        qint64 atMs = 0);
     // A line of its own: a time-out, a lost port, dropped chunks, anything else.
     void AppendNote(const QString& text);
     // Who fills in the fields of a configuration reply when the meaning is left empty.
@@ -40,7 +42,7 @@ public:
 
 private:
     void AppendBytes(TrafficRowKind kind, const QByteArray& bytes, const QString& meaning,
-                     int roundTripMs);
+                     int roundTripMs, qint64 atMs);
     void SaveLogClicked();
     void RecordClicked(bool on);
     void ShowDiscarded(qint64 discarded);

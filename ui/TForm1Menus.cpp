@@ -1,0 +1,120 @@
+// The menu bar over the pages, the docks beside them, and the lending of the port to the
+// tools that run their own exchanges. The pages themselves know nothing of these.
+
+#include "ui/Messages.h"
+#include "ui/TForm1.h"
+#include "ui/TrafficDock.h"
+
+#include <QApplication>
+#include <QMenuBar>
+#include <QMessageBox>
+
+QAction* TForm1::AddAction(QMenu* menu, const char* objectName, const QString& text,
+                           const QKeySequence& shortcut) {
+    auto* action = new QAction(text, this);
+    action->setObjectName(QString::fromLatin1(objectName));
+    if (!shortcut.isEmpty())
+        action->setShortcut(shortcut);
+    menu->addAction(action);
+    return action;
+}
+
+void TForm1::BuildMenus() {
+    QMenuBar* bar = menuBar();
+    MenuFile = bar->addMenu(tr("&File"));
+    MenuFile->setObjectName("MenuFile");
+    MenuModule = bar->addMenu(tr("&Module"));
+    MenuModule->setObjectName("MenuModule");
+    MenuTools = bar->addMenu(tr("&Tools"));
+    MenuTools->setObjectName("MenuTools");
+    MenuView = bar->addMenu(tr("&View"));
+    MenuView->setObjectName("MenuView");
+    MenuHelp = bar->addMenu(tr("&Help"));
+    MenuHelp->setObjectName("MenuHelp");
+
+    trafficDock = new TrafficDock(this);
+    addDockWidget(Qt::BottomDockWidgetArea, trafficDock);
+    trafficDock->hide();
+    ActionTrafficLog = trafficDock->toggleViewAction();
+    ActionTrafficLog->setObjectName("ActionTrafficLog");
+    ActionTrafficLog->setText(tr("&Traffic log"));
+    ActionTrafficLog->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    MenuView->addAction(ActionTrafficLog);
+
+    QAction* quit = AddAction(MenuFile, "ActionQuit", tr("&Quit"), QKeySequence::Quit);
+    connect(quit, &QAction::triggered, this, &QWidget::close);
+
+    ActionAbout = AddAction(MenuHelp, "ActionAbout", tr("&About TALMIRE..."));
+    connect(ActionAbout, &QAction::triggered, this, [this] { ShowAbout(); });
+}
+
+QString TForm1::AboutText() {
+    return tr("<h3>TALMIRE Configuration Software</h3>"
+              "<p>Version %1, built with Qt %2, running on Qt %3.</p>"
+              "<p>Configures and tests the TALMIRE HART to MODBUS RTU module over a serial "
+              "port: the module's settings, the HART instrument behind it, a MODBUS read "
+              "test and an IEEE 754 calculator.</p>"
+              "<p>Licence: proprietary; see the copyright file shipped with the package.</p>")
+        .arg(QStringLiteral(TALMIRE_VERSION), QStringLiteral(QT_VERSION_STR),
+             QString::fromLatin1(qVersion()));
+}
+
+void TForm1::ShowAbout() {
+    QMessageBox box(this);
+    box.setObjectName("AboutBox");
+    box.setWindowTitle(tr("About TALMIRE"));
+    box.setIconPixmap(QApplication::windowIcon().pixmap(64, 64));
+    box.setTextFormat(Qt::RichText);
+    box.setText(AboutText());
+    box.exec();
+}
+
+std::optional<LineSettings> TForm1::PortRowLine() {
+    const int parity = ComboBox10->ListValue();
+    const int baud = ComboBox11->currentText().toInt();
+    if (parity < 0 || baud <= 0) {
+        ShowMessage(this, tr("Please choose a baud rate above 0 and a parity (None, Odd or "
+                             "Even) in the port row first."));
+        return std::nullopt;
+    }
+    LineSettings line;
+    line.port = SPREALCOM->currentText().toStdString();
+    line.baud = static_cast<std::uint32_t>(baud);
+    line.parity = static_cast<TParity>(parity);
+    return line;
+}
+
+bool TForm1::LendPort(const QString& user) {
+    const bool wasOpen = link.PortIsOpen;
+    link.ClosePort();
+    lentTo = user;
+    PageControl1->setEnabled(false);
+    GroupBox1->setEnabled(false);
+    setWindowTitle(tr("TALMIRE - port in use by %1").arg(user));
+    return wasOpen;
+}
+
+void TForm1::ReturnPort(const std::optional<LineSettings>& reopenAt) {
+    lentTo.clear();
+    PageControl1->setEnabled(true);
+    GroupBox1->setEnabled(true);
+    setWindowTitle("TALMIRE");
+    if (!reopenAt)
+        return;
+    ShowLine(*reopenAt);
+    Button1Click();
+}
+
+void TForm1::ShowLine(const LineSettings& line) {
+    const QString port = QString::fromStdString(line.port);
+    if (SPREALCOM->findText(port) >= 0)
+        SPREALCOM->SetItemIndex(SPREALCOM->findText(port));
+    else
+        SPREALCOM->ShowText(port);
+    const QString baud = QString::number(line.baud);
+    if (ComboBox11->findText(baud) >= 0)
+        ComboBox11->SetItemIndex(ComboBox11->findText(baud));
+    else
+        ComboBox11->ShowText(baud);
+    ComboBox10->SetItemIndex(static_cast<int>(line.parity));
+}
