@@ -135,7 +135,8 @@ int TrafficLogModel::columnCount(const QModelIndex& parent) const {
 QVariant TrafficLogModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rowCount() || index.column() >= ColumnCount)
         return {};
-    if (role == Qt::DisplayRole)
+    // The tool tip shows a cell the column cuts short in full.
+    if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
         return CellText(index.row(), index.column());
     if (role == Qt::TextAlignmentRole && index.column() == RoundTripColumn)
         return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);

@@ -69,9 +69,11 @@ TrafficDock::TrafficDock(QWidget* parent) : QDockWidget(tr("Traffic"), parent), 
     const int digit = view->fontMetrics().horizontalAdvance(QLatin1Char('0'));
     view->setColumnWidth(TrafficLogModel::TimeColumn, digit * 14);
     view->setColumnWidth(TrafficLogModel::DirectionColumn, digit * 4);
-    view->setColumnWidth(TrafficLogModel::HexColumn, digit * 36);
-    view->setColumnWidth(TrafficLogModel::TextColumn, digit * 16);
-    view->setColumnWidth(TrafficLogModel::MeaningColumn, digit * 60);
+    // Wide enough for a short request and a typical meaning, so that the round trip stays
+    // in sight at the window's usual width; a cell cut short shows its end on hover.
+    view->setColumnWidth(TrafficLogModel::HexColumn, digit * 26);
+    view->setColumnWidth(TrafficLogModel::TextColumn, digit * 12);
+    view->setColumnWidth(TrafficLogModel::MeaningColumn, digit * 44);
     view->horizontalHeader()->setStretchLastSection(true);
 
     auto* saveAction = new QAction(tr("Save log..."), this);

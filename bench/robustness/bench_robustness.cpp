@@ -48,7 +48,8 @@ void Cycles(TForm1& form, PtyPair& pty) {
     Report("cycles_rss_delta_mib", RssMiB() - rss, "MiB");
 }
 
-void Flood(TForm1& form, PtyPair& pty, const char* name, int bytesPer10ms) {
+// Returns the longest event gap in ms.
+qint64 Flood(TForm1& form, PtyPair& pty, const std::string& name, int bytesPer10ms) {
     form.SPREALCOM->ShowText(QString::fromStdString(pty.path));
     QTest::mouseClick(form.Button1, Qt::LeftButton);
     form.SendRequest(RequestKind::SystemParameters, {'Q'}, "Q");
@@ -93,7 +94,7 @@ void Flood(TForm1& form, PtyPair& pty, const char* name, int bytesPer10ms) {
     while (form.Memo10->toPlainText() != QString::fromStdString(last) && shown.elapsed() < 10000)
         QTest::qWait(5);
     tick.stop();
-    const std::string prefix = std::string("flood_") + name;
+    const std::string prefix = "flood_" + name;
     Report((prefix + "_longest_event_gap_ms").c_str(), static_cast<double>(longest), "ms");
     Report((prefix + "_peak_rss_mib").c_str(), peakRss, "MiB");
     Report((prefix + "_last_chunk_shown_after_ms").c_str(), static_cast<double>(shown.elapsed()),
@@ -101,6 +102,7 @@ void Flood(TForm1& form, PtyPair& pty, const char* name, int bytesPer10ms) {
     Report((prefix + "_chunks_dropped").c_str(),
            static_cast<double>(form.link.Comm1.DroppedChunks() - droppedBefore), "chunks");
     QTest::mouseClick(form.Button1, Qt::LeftButton);
+    return longest;
 }
 
 } // namespace
@@ -123,5 +125,21 @@ int main(int argc, char** argv) {
         PtyPair pty;
         Flood(form, pty, "115200", 115); // 11.5 bytes a millisecond
     }
+    // The same flood with the traffic log open and logging every chunk: the window must
+    // stay as responsive as without it (the ratio of the longest event gaps).
+    qint64 withoutLog = 0;
+    {
+        PtyPair pty;
+        withoutLog = Flood(form, pty, "full_speed_no_log", 0);
+    }
+    form.ActionTrafficLog->setChecked(true);
+    qint64 withLog = 0;
+    {
+        PtyPair pty;
+        withLog = Flood(form, pty, "full_speed_log_open", 0);
+    }
+    Report("flood_log_open_gap_ratio",
+           static_cast<double>(withLog) / static_cast<double>(std::max<qint64>(withoutLog, 1)),
+           "x");
     return 0;
 }

@@ -4,6 +4,7 @@
 #include "tests/e2e/SimProcess.h"
 #include "ui/Messages.h"
 #include "ui/TForm1.h"
+#include "ui/TrafficDock.h"
 
 #include <QElapsedTimer>
 #include <QTest>
@@ -43,6 +44,13 @@ protected:
     }
     // Clicks and waits until the reply was handled (the request ended or was decoded).
     void Click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+
+    static QString LastRowMeaning(TrafficLogModel& log) {
+        log.Flush();
+        return log.rowCount() == 0
+                   ? QString()
+                   : log.CellText(log.rowCount() - 1, TrafficLogModel::MeaningColumn);
+    }
 
     SimProcess sim;
     std::unique_ptr<TForm1> form;
@@ -129,6 +137,69 @@ TEST_F(EndToEnd, HartIdentityVariablesAndReaddressing) {
     Click(form->hartPage->Button7);
     ASSERT_TRUE(WaitFor([&] { return form->hartPage->Edit32->text() == "1193046"; }));
     EXPECT_EQ(form->hartPage->ComboBox27->ItemIndex(), 4);
+}
+
+// The traffic log opened by its shortcut shows one exchange of each protocol, decoded, with
+// the round trip on the reply's first chunk; then a time-out and line errors as rows.
+TEST_F(EndToEnd, TrafficLogShowsEachExchangeDecoded) {
+    ASSERT_FALSE(form->trafficDock->isVisible());
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    QTest::keyClick(form.get(), Qt::Key_L, Qt::ControlModifier);
+    ASSERT_TRUE(form->trafficDock->isVisible());
+    TrafficLogModel& log = form->trafficDock->Model();
+    const auto waitRows = [&](int rows) {
+        return WaitFor([&] {
+            log.Flush();
+            return log.rowCount() >= rows;
+        });
+    };
+
+    Click(form->Button6);
+    ASSERT_TRUE(waitRows(2));
+    Click(form->hartPage->Button7);
+    ASSERT_TRUE(WaitFor([&] { return form->hartPage->Edit32->text() == "1193046"; }));
+    ASSERT_TRUE(waitRows(4));
+
+    struct Expected {
+        const char* direction;
+        const char* meaningStart;
+        bool roundTrip;
+    };
+    const Expected rows[] = {
+        {"TX", "communication query", false},
+        {"RX", "reply to communication query: interface RS485", true},
+        {"TX", "HART", false},
+        {"RX", "HART", true},
+    };
+    for (int r = 0; r < 4; ++r) {
+        SCOPED_TRACE(r);
+        EXPECT_EQ(log.CellText(r, TrafficLogModel::DirectionColumn), rows[r].direction);
+        EXPECT_TRUE(
+            log.CellText(r, TrafficLogModel::MeaningColumn).startsWith(rows[r].meaningStart))
+            << log.CellText(r, TrafficLogModel::MeaningColumn).toStdString();
+        EXPECT_EQ(!log.CellText(r, TrafficLogModel::RoundTripColumn).isEmpty(), rows[r].roundTrip);
+        EXPECT_FALSE(log.CellText(r, TrafficLogModel::HexColumn).isEmpty());
+    }
+    EXPECT_TRUE(log.CellText(3, TrafficLogModel::MeaningColumn).contains("checksum ok"));
+    // The round trip is the module's answer time, not the window's receive pause.
+    EXPECT_LT(log.Row(1).roundTripMs, 250);
+
+    // Three reads with parity errors and one with a framing error in one turn: one row.
+    const std::uint32_t reads[] = {CommErrorParity, CommErrorParity | CommErrorFrame,
+                                   CommErrorParity};
+    for (const std::uint32_t flags : reads)
+        form->link.Comm1.OnReceiveError(&form->link.Comm1, flags);
+    ASSERT_TRUE(waitRows(5));
+    EXPECT_EQ(log.CellText(4, TrafficLogModel::MeaningColumn), "framing error, parity error x3");
+
+    // A module that stopped answering: the request's time-out becomes a row.
+    kill(sim.pid, SIGSTOP);
+    Click(form->Button6);
+    const bool timedOut =
+        WaitFor([&] { return LastRowMeaning(log).startsWith("no reply after"); }, 6000);
+    kill(sim.pid, SIGCONT);
+    EXPECT_TRUE(timedOut) << LastRowMeaning(log).toStdString();
 }
 
 TEST_F(EndToEnd, Rs485SettingClosesThePortAndTheModuleSwitchesItsLine) {
