@@ -7,7 +7,8 @@ BUILD ?= build
 SIM_LINK ?= /tmp/ttyTALMIRE
 
 # Packages the build and the tests need.
-PACKAGES := build-essential cmake pkg-config qt6-base-dev libgl-dev libjpeg62-turbo-dev \
+PACKAGES := build-essential cmake pkg-config qt6-base-dev qt6-tools-dev qt6-l10n-tools libgl-dev \
+            libjpeg62-turbo-dev \
             libgtest-dev libgmock-dev libbenchmark-dev socat mbpoll python3 python3-pymodbus \
             python3-serial xvfb xauth imagemagick clang-14 libfuzzer-14-dev libclang-rt-14-dev \
             valgrind clang-format clang-tidy g++-mingw-w64-x86-64-posix wine64 \

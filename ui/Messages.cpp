@@ -1,5 +1,6 @@
 #include "ui/Messages.h"
 
+#include <QCoreApplication>
 #include <QMessageBox>
 #include <QPointer>
 
@@ -37,7 +38,10 @@ void ExecBox(const PendingBox& pending) {
     box.exec();
 }
 
-void ShowBox(MessageKind kind, QWidget* parent, const QString& text) {
+void ShowBox(MessageKind kind, QWidget* parent, const QString& english) {
+    // Fixed messages are catalogued under "Messages"; composed ones stay as they are.
+    const QByteArray source = english.toUtf8();
+    const QString text = QCoreApplication::translate("Messages", source.constData());
     if (Sink()) {
         Sink()(kind, text);
         return;

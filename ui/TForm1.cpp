@@ -2,6 +2,7 @@
 
 #include "ui/Messages.h"
 #include "ui/ReplyView.h"
+#include "ui/Translation.h"
 
 // The pictures live in a static library: register them before the first use.
 static void InitPictures() {
@@ -17,6 +18,9 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     ConnectTrafficLog();
     ConnectPages();
     FormCreate();
+    // The pages are built in English; the installed translation, if any, replaces their
+    // captions (menus and docks translate their own texts).
+    TranslateCaptions(centralWidget());
 }
 
 TForm1::~TForm1() = default;
@@ -63,7 +67,7 @@ void TForm1::ConnectLink() {
     connect(&link, &ModuleLink::TimedOut, this,
             [this](TimeoutReport report) { RunGuarded(this, [&] { ShowTimeout(report); }); });
     connect(&link, &ModuleLink::PortClosed, this, [this] {
-        Button1->setText("open");
+        Button1->setText(tr("open"));
         Button6->setEnabled(false);
     });
     connect(&link, &ModuleLink::PortLost, this, [this] {

@@ -84,7 +84,7 @@ void TForm1::ShowTimeout(TimeoutReport report) {
         ShowMessage(this, "parameter query timeout!");
         break;
     case TimeoutReport::Setting:
-        modbusPage->ShowTimeoutState("set timeout");
+        modbusPage->ShowTimeoutState(tr("set timeout"));
         ShowMessage(this, "!");
         break;
     case TimeoutReport::None:

@@ -37,7 +37,7 @@ void TForm1::Button1Click() {
                                                           : TDtrControl::DtrDisable);
     comm.SetRtsControl(systemPage->CheckBox1->isChecked() ? TRtsControl::RtsEnable
                                                           : TRtsControl::RtsDisable);
-    Button1->setText("close");
+    Button1->setText(tr("close"));
     Button6->setEnabled(true);
 }
 

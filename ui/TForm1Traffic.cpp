@@ -1,6 +1,7 @@
-// What the link does, as rows of the traffic log: every frame written and chunk received
-// with its meaning and round trip, time-outs, a lost port, chunks dropped under a flood,
-// line errors and modem line changes.
+// What the link does, as rows of the traffic log (in English in every language, like the
+// decoded meanings, so that a saved log reads the same to whoever receives it): every frame written
+// and chunk received with its meaning and round trip, time-outs, a lost port, chunks dropped under
+// a flood, line errors and modem line changes.
 
 #include "traffic/TypedReplyFormatter.h"
 #include "ui/TForm1.h"
@@ -72,9 +73,9 @@ void TForm1::ConnectTrafficLog() {
     };
     link.Comm1.OnModemStateChange = [this](TComm*, std::uint32_t events) {
         if ((events & ModemCarrierChanged) != 0)
-            trafficDock->AppendNote(tr("carrier detect changed"));
+            trafficDock->AppendNote(QStringLiteral("carrier detect changed"));
         if ((events & ModemRingIndicator) != 0)
-            trafficDock->AppendNote(tr("ring"));
+            trafficDock->AppendNote(QStringLiteral("ring"));
     };
 }
 
@@ -83,9 +84,10 @@ void TForm1::ReportLineErrors() {
     for (std::size_t i = 0; i < LineErrorNames.size(); ++i) {
         const int count = std::exchange(lineErrors[i], 0);
         if (count == 1)
-            parts << tr(LineErrorNames[i].second);
+            parts << QString::fromLatin1(LineErrorNames[i].second);
         else if (count > 1)
-            parts << tr("%1 x%2").arg(tr(LineErrorNames[i].second)).arg(count);
+            parts
+                << QStringLiteral("%1 x%2").arg(QLatin1String(LineErrorNames[i].second)).arg(count);
     }
     if (!parts.isEmpty())
         trafficDock->AppendNote(parts.join(QStringLiteral(", ")));

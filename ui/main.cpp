@@ -1,5 +1,6 @@
 #include "ui/JpegLoader.h"
 #include "ui/TForm1.h"
+#include "ui/Translation.h"
 
 #include <QApplication>
 
@@ -15,6 +16,14 @@ int main(int argc, char* argv[]) {
         }
     }
     QApplication application(argc, argv);
+    // --lang zh_CN picks a translation, --lang en forces English; otherwise the system's
+    // language decides.
+    QString language;
+    const QStringList arguments = QApplication::arguments();
+    for (qsizetype i = 1; i + 1 < arguments.size(); ++i)
+        if (arguments[i] == QLatin1String("--lang"))
+            language = arguments[i + 1];
+    InstallTranslation(language);
     // Settings land in $XDG_CONFIG_HOME/Talmire/TALMIRE.conf (~/.config by default).
     QApplication::setOrganizationName("Talmire");
     QApplication::setApplicationName("TALMIRE");

@@ -1,0 +1,556 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="zh_CN">
+<context>
+    <name>Messages</name>
+    <message>
+        <source>The serial port was lost (unplugged?). It has been closed.</source>
+        <translation>串口已丢失（被拔出？），已关闭。</translation>
+    </message>
+    <message>
+        <source>connection time out!</source>
+        <translation>连接超时！</translation>
+    </message>
+    <message>
+        <source>parameter query timeout!</source>
+        <translation>参数查询超时！</translation>
+    </message>
+    <message>
+        <source>Please choose a baud rate above 0 for &quot;baud:&quot;.</source>
+        <translation>请为“波特率：”选择大于 0 的波特率。</translation>
+    </message>
+    <message>
+        <source>Input data without spaces</source>
+        <translation>输入数据不能含空格</translation>
+    </message>
+    <message>
+        <source>There are illegal characters, please re-enter!</source>
+        <translation>含有非法字符，请重新输入！</translation>
+    </message>
+</context>
+<context>
+    <name>TForm1</name>
+    <message>
+        <source>open</source>
+        <translation>打开</translation>
+    </message>
+    <message>
+        <source>set timeout</source>
+        <translation>设置超时</translation>
+    </message>
+    <message>
+        <source>&amp;File</source>
+        <translation>文件(&amp;F)</translation>
+    </message>
+    <message>
+        <source>&amp;Module</source>
+        <translation>模块(&amp;M)</translation>
+    </message>
+    <message>
+        <source>&amp;Tools</source>
+        <translation>工具(&amp;T)</translation>
+    </message>
+    <message>
+        <source>&amp;View</source>
+        <translation>视图(&amp;V)</translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>帮助(&amp;H)</translation>
+    </message>
+    <message>
+        <source>&amp;Traffic log</source>
+        <translation>通讯记录(&amp;T)</translation>
+    </message>
+    <message>
+        <source>&amp;Quit</source>
+        <translation>退出(&amp;Q)</translation>
+    </message>
+    <message>
+        <source>&amp;About TALMIRE...</source>
+        <translation>关于 TALMIRE(&amp;A)...</translation>
+    </message>
+    <message>
+        <source>&lt;h3&gt;TALMIRE Configuration Software&lt;/h3&gt;&lt;p&gt;Version %1, built with Qt %2, running on Qt %3.&lt;/p&gt;&lt;p&gt;Configures and tests the TALMIRE HART to MODBUS RTU module over a serial port: the module&apos;s settings, the HART instrument behind it, a MODBUS read test and an IEEE 754 calculator.&lt;/p&gt;&lt;p&gt;Licence: proprietary; see the copyright file shipped with the package.&lt;/p&gt;</source>
+        <translation>&lt;h3&gt;TALMIRE 配置软件&lt;/h3&gt;&lt;p&gt;版本 %1，使用 Qt %2 构建，运行于 Qt %3。&lt;/p&gt;&lt;p&gt;通过串口配置和测试 TALMIRE HART 转 MODBUS RTU 模块：模块参数、其后的 HART 仪表、MODBUS 读取测试以及 IEEE 754 计算器。&lt;/p&gt;&lt;p&gt;许可：专有软件；详见软件包附带的版权文件。&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>About TALMIRE</source>
+        <translation>关于 TALMIRE</translation>
+    </message>
+    <message>
+        <source>Please choose a baud rate above 0 and a parity (None, Odd or Even) in the port row first.</source>
+        <translation>请先在串口参数一栏选择大于 0 的波特率和校验方式（None、Odd 或 Even）。</translation>
+    </message>
+    <message>
+        <source>TALMIRE - port in use by %1</source>
+        <translation>TALMIRE - 串口正被%1使用</translation>
+    </message>
+    <message>
+        <source>close</source>
+        <translation>关闭</translation>
+    </message>
+    <message>
+        <source>TALMIRE Configuration Software</source>
+        <translation>TALMIRE 配置软件</translation>
+    </message>
+    <message>
+        <source>V1.4(2021-09-13)</source>
+        <translation>V1.4(2021-09-13)</translation>
+    </message>
+    <message>
+        <source>www.example.com</source>
+        <translation>www.example.com</translation>
+    </message>
+    <message>
+        <source>TEL:+00 000 0000000</source>
+        <translation>电话：+00 000 0000000</translation>
+    </message>
+    <message>
+        <source>E-mail:support@example.com</source>
+        <translation>邮箱：support@example.com</translation>
+    </message>
+    <message>
+        <source>system parameters</source>
+        <translation>系统参数</translation>
+    </message>
+    <message>
+        <source>transparent mode</source>
+        <translation>透传模式</translation>
+    </message>
+    <message>
+        <source>MODBUS parameter configuration</source>
+        <translation>MODBUS 参数配置</translation>
+    </message>
+    <message>
+        <source>wiring diagram</source>
+        <translation>接线图</translation>
+    </message>
+    <message>
+        <source>Instrument Number:</source>
+        <translation>仪表编号：</translation>
+    </message>
+    <message>
+        <source>enabled:</source>
+        <translation>启用：</translation>
+    </message>
+    <message>
+        <source>HART mode:</source>
+        <translation>HART 模式：</translation>
+    </message>
+    <message>
+        <source>Instrument type:</source>
+        <translation>仪表类型：</translation>
+    </message>
+    <message>
+        <source>Prefix length:</source>
+        <translation>前导码长度：</translation>
+    </message>
+    <message>
+        <source>Clear cache time:</source>
+        <translation>清除缓存时间：</translation>
+    </message>
+    <message>
+        <source>S</source>
+        <translation>秒</translation>
+    </message>
+    <message>
+        <source>set</source>
+        <translation>设置</translation>
+    </message>
+    <message>
+        <source>current (RTU_ADR)</source>
+        <translation>电流 (RTU_ADR)</translation>
+    </message>
+    <message>
+        <source>variable_1(RTU_ADR)</source>
+        <translation>变量_1(RTU_ADR)</translation>
+    </message>
+    <message>
+        <source>variable_2(RTU_ADR)</source>
+        <translation>变量_2(RTU_ADR)</translation>
+    </message>
+    <message>
+        <source>variable_3(RTU_ADR)</source>
+        <translation>变量_3(RTU_ADR)</translation>
+    </message>
+    <message>
+        <source>variable_4(RTU_ADR)</source>
+        <translation>变量_4(RTU_ADR)</translation>
+    </message>
+    <message>
+        <source>Custom HART commands and parsing methods</source>
+        <translation>自定义 HART 命令及解析方式</translation>
+    </message>
+    <message>
+        <source>read instrument command 1:</source>
+        <translation>读仪表命令 1：</translation>
+    </message>
+    <message>
+        <source>read instrument command 2:</source>
+        <translation>读仪表命令 2：</translation>
+    </message>
+    <message>
+        <source>Customize the HART data parsing format</source>
+        <translation>自定义 HART 数据解析格式</translation>
+    </message>
+    <message>
+        <source>instrument command number</source>
+        <translation>仪表命令号</translation>
+    </message>
+    <message>
+        <source>data start address</source>
+        <translation>数据起始地址</translation>
+    </message>
+    <message>
+        <source>data length</source>
+        <translation>数据长度</translation>
+    </message>
+    <message>
+        <source>variable 1:</source>
+        <translation>变量 1：</translation>
+    </message>
+    <message>
+        <source>variable 2:</source>
+        <translation>变量 2：</translation>
+    </message>
+    <message>
+        <source>variable 3:</source>
+        <translation>变量 3：</translation>
+    </message>
+    <message>
+        <source>variable 4:</source>
+        <translation>变量 4：</translation>
+    </message>
+    <message>
+        <source>address bits:</source>
+        <translation>地址位数：</translation>
+    </message>
+    <message>
+        <source>MODBUS Communication Test</source>
+        <translation>MODBUS 通讯测试</translation>
+    </message>
+    <message>
+        <source>MODBUS slave address:</source>
+        <translation>MODBUS 从站地址：</translation>
+    </message>
+    <message>
+        <source>data start address:</source>
+        <translation>数据起始地址：</translation>
+    </message>
+    <message>
+        <source>data length:</source>
+        <translation>数据长度：</translation>
+    </message>
+    <message>
+        <source>Module operating mode</source>
+        <translation>模块工作模式</translation>
+    </message>
+    <message>
+        <source>IEE754 Calculation</source>
+        <translation>IEEE754 计算</translation>
+    </message>
+    <message>
+        <source>data format HEX(FF FF FF FF):</source>
+        <translation>数据格式 HEX(FF FF FF FF)：</translation>
+    </message>
+    <message>
+        <source>conversion value:</source>
+        <translation>转换值：</translation>
+    </message>
+    <message>
+        <source>Calculate</source>
+        <translation>计算</translation>
+    </message>
+    <message>
+        <source>Variable 1 coefficient</source>
+        <translation>变量 1 系数</translation>
+    </message>
+    <message>
+        <source>coefficient：</source>
+        <translation>系数：</translation>
+    </message>
+    <message>
+        <source>MODBUS Parameter Query</source>
+        <translation>MODBUS 参数查询</translation>
+    </message>
+    <message>
+        <source>HART address:</source>
+        <translation>HART 地址：</translation>
+    </message>
+    <message>
+        <source>HART command working mode:</source>
+        <translation>HART 命令工作模式：</translation>
+    </message>
+    <message>
+        <source>preamble length:</source>
+        <translation>前导码长度：</translation>
+    </message>
+    <message>
+        <source>HART instrument basic parameter</source>
+        <translation>HART 仪表基本参数</translation>
+    </message>
+    <message>
+        <source>manufacturing ID:</source>
+        <translation>制造商 ID：</translation>
+    </message>
+    <message>
+        <source>sensor type:</source>
+        <translation>传感器类型：</translation>
+    </message>
+    <message>
+        <source>preamble byte count:</source>
+        <translation>前导码字节数：</translation>
+    </message>
+    <message>
+        <source>sensor serial number:</source>
+        <translation>传感器序列号：</translation>
+    </message>
+    <message>
+        <source>HART instrument parameter query</source>
+        <translation>HART 仪表参数查询</translation>
+    </message>
+    <message>
+        <source>universal HART real-time data</source>
+        <translation>通用 HART 实时数据</translation>
+    </message>
+    <message>
+        <source>current_variable_1:</source>
+        <translation>当前变量_1：</translation>
+    </message>
+    <message>
+        <source>unit:</source>
+        <translation>单位：</translation>
+    </message>
+    <message>
+        <source>current_variable_2:</source>
+        <translation>当前变量_2：</translation>
+    </message>
+    <message>
+        <source>current_variable_3:</source>
+        <translation>当前变量_3：</translation>
+    </message>
+    <message>
+        <source>current_variable_4:</source>
+        <translation>当前变量_4：</translation>
+    </message>
+    <message>
+        <source>General HART command data query</source>
+        <translation>通用 HART 命令数据查询</translation>
+    </message>
+    <message>
+        <source>HART address configuration</source>
+        <translation>HART 地址配置</translation>
+    </message>
+    <message>
+        <source>HEX  (76 89 FD AD)</source>
+        <translation>HEX  (76 89 FD AD)</translation>
+    </message>
+    <message>
+        <source>Manual HART commands:</source>
+        <translation>手动 HART 命令：</translation>
+    </message>
+    <message>
+        <source>send</source>
+        <translation>发送</translation>
+    </message>
+    <message>
+        <source>(auto generate checksum)</source>
+        <translation>（自动生成校验和）</translation>
+    </message>
+    <message>
+        <source>serial parameters</source>
+        <translation>串口参数</translation>
+    </message>
+    <message>
+        <source>serial port:</source>
+        <translation>串口：</translation>
+    </message>
+    <message>
+        <source>baud:</source>
+        <translation>波特率：</translation>
+    </message>
+    <message>
+        <source>parity:</source>
+        <translation>校验：</translation>
+    </message>
+    <message>
+        <source>communication query</source>
+        <translation>通讯查询</translation>
+    </message>
+    <message>
+        <source>communication interface type:</source>
+        <translation>通讯接口类型：</translation>
+    </message>
+    <message>
+        <source>RS232 Communication Parameter Settings</source>
+        <translation>RS232 通讯参数设置</translation>
+    </message>
+    <message>
+        <source>RS485 Communication Parameter Settings</source>
+        <translation>RS485 通讯参数设置</translation>
+    </message>
+    <message>
+        <source>instrument communication interval:</source>
+        <translation>仪表通讯间隔：</translation>
+    </message>
+    <message>
+        <source> *10 ms</source>
+        <translation> *10 ms</translation>
+    </message>
+    <message>
+        <source>Module operating mode:</source>
+        <translation>模块工作模式：</translation>
+    </message>
+    <message>
+        <source>MODBUS Slave Address:</source>
+        <translation>MODBUS 从站地址：</translation>
+    </message>
+    <message>
+        <source>check the box when using USB to RS232 interface+RS232 interface to RS485 interface</source>
+        <translation>使用 USB 转 RS232 接口+RS232 转 RS485 接口时请勾选</translation>
+    </message>
+    <message>
+        <source>COM_RTS</source>
+        <translation>COM_RTS</translation>
+    </message>
+    <message>
+        <source>COM_DTR</source>
+        <translation>COM_DTR</translation>
+    </message>
+    <message>
+        <source>Display Parameter Configuration</source>
+        <translation>显示参数配置</translation>
+    </message>
+    <message>
+        <source>the left four digits of the upper row:</source>
+        <translation>上排左四位：</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>保存</translation>
+    </message>
+    <message>
+        <source>the right four digits of the upper row:</source>
+        <translation>上排右四位：</translation>
+    </message>
+    <message>
+        <source>the left four digits of the lower row:</source>
+        <translation>下排左四位：</translation>
+    </message>
+    <message>
+        <source>the right four digits of the lower row:</source>
+        <translation>下排右四位：</translation>
+    </message>
+    <message>
+        <source>Digital tube testing 1</source>
+        <translation>数码管测试 1</translation>
+    </message>
+    <message>
+        <source>Digital tube testing 2</source>
+        <translation>数码管测试 2</translation>
+    </message>
+    <message>
+        <source>Parameter initialization</source>
+        <translation>参数初始化</translation>
+    </message>
+    <message>
+        <source>System Parameters</source>
+        <translation>系统参数</translation>
+    </message>
+    <message>
+        <source>send buffer:</source>
+        <translation>发送缓冲区：</translation>
+    </message>
+    <message>
+        <source>Receive Buffer:</source>
+        <translation>接收缓冲区：</translation>
+    </message>
+    <message>
+        <source>clear buffer</source>
+        <translation>清空缓冲区</translation>
+    </message>
+</context>
+<context>
+    <name>TrafficDock</name>
+    <message>
+        <source>Traffic</source>
+        <translation>通讯记录</translation>
+    </message>
+    <message>
+        <source>Save log...</source>
+        <translation>保存记录...</translation>
+    </message>
+    <message>
+        <source>Record to file...</source>
+        <translation>记录到文件...</translation>
+    </message>
+    <message>
+        <source>Copy</source>
+        <translation>复制</translation>
+    </message>
+    <message>
+        <source>Clear</source>
+        <translation>清除</translation>
+    </message>
+    <message>
+        <source>Time since previous row</source>
+        <translation>距上一行的时间</translation>
+    </message>
+    <message>
+        <source>Recording stopped: %1</source>
+        <translation>记录已停止：%1</translation>
+    </message>
+    <message>
+        <source>The log could not be saved: %1</source>
+        <translation>无法保存记录：%1</translation>
+    </message>
+    <message>
+        <source>Recording could not start: %1</source>
+        <translation>无法开始记录：%1</translation>
+    </message>
+    <message>
+        <source>Save log</source>
+        <translation>保存记录</translation>
+    </message>
+    <message>
+        <source>Text (*.txt);;CSV (*.csv)</source>
+        <translation>文本 (*.txt);;CSV (*.csv)</translation>
+    </message>
+    <message>
+        <source>Record to file</source>
+        <translation>记录到文件</translation>
+    </message>
+    <message>
+        <source>  %1 older rows discarded</source>
+        <translation>  已丢弃 %1 行较早的记录</translation>
+    </message>
+</context>
+<context>
+    <name>TrafficLogModel</name>
+    <message>
+        <source>Time</source>
+        <translation>时间</translation>
+    </message>
+    <message>
+        <source>Dir</source>
+        <translation>方向</translation>
+    </message>
+    <message>
+        <source>Bytes</source>
+        <translation>字节</translation>
+    </message>
+    <message>
+        <source>Text</source>
+        <translation>文本</translation>
+    </message>
+    <message>
+        <source>Meaning</source>
+        <translation>含义</translation>
+    </message>
+    <message>
+        <source>Round trip (ms)</source>
+        <translation>往返 (ms)</translation>
+    </message>
+</context>
+</TS>
