@@ -46,6 +46,8 @@ void TForm1::BuildMenus() {
 
     ActionAbout = AddAction(MenuHelp, "ActionAbout", tr("&About TALMIRE..."));
     connect(ActionAbout, &QAction::triggered, this, [this] { ShowAbout(); });
+
+    BuildMonitor();
 }
 
 QString TForm1::AboutText() {
