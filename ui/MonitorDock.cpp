@@ -28,7 +28,9 @@ using std::chrono::milliseconds;
 
 // How long one read waits for its answer before it counts as failed.
 constexpr milliseconds ReadTimeout{1000};
-// The time axis shows at least this much, and the latest this much when more was read.
+// The time axis starts this long and grows with the reads up to TimeWindowSeconds, then
+// shows the latest TimeWindowSeconds.
+constexpr double FirstTimeSpanSeconds = 10;
 constexpr double TimeWindowSeconds = 60;
 
 QSpinBox* SpinBox(const char* name, int low, int high, int value) {
@@ -87,14 +89,17 @@ MonitorDock::MonitorDock(std::function<std::optional<LineSettings>()> borrowPort
     values->verticalHeader()->hide();
     values->setEditTriggers(QAbstractItemView::NoEditTriggers);
     values->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    values->setMaximumHeight(values->horizontalHeader()->sizeHint().height() * 6);
+    // Room for the four HART variables without scrolling.
+    values->verticalHeader()->setDefaultSectionSize(values->fontMetrics().height() + 6);
+    values->setFixedHeight(values->horizontalHeader()->sizeHint().height() +
+                           4 * values->verticalHeader()->defaultSectionSize() + 4);
     layout->addWidget(values);
 
     chart = new QChart;
     chart->legend()->setAlignment(Qt::AlignBottom);
     timeAxis = new QValueAxis;
     timeAxis->setTitleText(tr("time (s)"));
-    timeAxis->setRange(0, TimeWindowSeconds);
+    timeAxis->setRange(0, FirstTimeSpanSeconds);
     valueAxis = new QValueAxis;
     chart->addAxis(timeAxis, Qt::AlignBottom);
     chart->addAxis(valueAxis, Qt::AlignLeft);
@@ -219,7 +224,7 @@ void MonitorDock::Start() {
     failed = 0;
     lastFailure.clear();
     csvHeaderWritten = false;
-    timeAxis->setRange(0, TimeWindowSeconds);
+    timeAxis->setRange(0, FirstTimeSpanSeconds);
     for (QWidget* w : {static_cast<QWidget*>(kind), static_cast<QWidget*>(requestFields),
                        static_cast<QWidget*>(interval), static_cast<QWidget*>(startButton)})
         w->setEnabled(false);
@@ -270,7 +275,8 @@ void MonitorDock::Finish() {
                        static_cast<QWidget*>(interval), static_cast<QWidget*>(startButton)})
         w->setEnabled(true);
     stopButton->setEnabled(false);
-    csv.flush();
+    if (csv.isOpen())
+        csv.flush();
     giveBack();
     ShowState(ended.empty()
                   ? tr("Stopped after %1 reads; the port is back with the pages.").arg(reads)
@@ -306,7 +312,8 @@ void MonitorDock::ShowChannels(const std::vector<MonitorChannel>& shown) {
         if (!unit.isEmpty() && !units.contains(unit))
             units.append(unit);
     }
-    valueAxis->setTitleText(units.isEmpty() ? tr("value") : tr("value (%1)").arg(units.join(", ")));
+    // One unit names the axis; several are named in the legend, line by line.
+    valueAxis->setTitleText(units.size() == 1 ? units.front() : tr("value"));
 }
 
 void MonitorDock::Plot(const std::vector<MonitorSample>& taken) {
@@ -328,8 +335,8 @@ void MonitorDock::Plot(const std::vector<MonitorSample>& taken) {
         if (const qsizetype over = series[i]->count() - ChartPoints; over > 0)
             series[i]->removePoints(0, static_cast<int>(over));
     }
-    if (latest > TimeWindowSeconds)
-        timeAxis->setRange(latest - TimeWindowSeconds, latest);
+    if (latest > FirstTimeSpanSeconds)
+        timeAxis->setRange(std::max(0.0, latest - TimeWindowSeconds), latest);
     double low = std::numeric_limits<double>::infinity();
     double high = -low;
     for (const Extremes& e : extremes) {
