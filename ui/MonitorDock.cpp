@@ -223,6 +223,7 @@ void MonitorDock::Start() {
     reads = 0;
     failed = 0;
     lastFailure.clear();
+    lastPlotted = -1;
     csvHeaderWritten = false;
     timeAxis->setRange(0, FirstTimeSpanSeconds);
     for (QWidget* w : {static_cast<QWidget*>(kind), static_cast<QWidget*>(requestFields),
@@ -317,21 +318,32 @@ void MonitorDock::ShowChannels(const std::vector<MonitorChannel>& shown) {
 }
 
 void MonitorDock::Plot(const std::vector<MonitorSample>& taken) {
+    constexpr double Spacing = TimeWindowSeconds / ChartPoints;
+    std::vector<QList<QPointF>> points(series.size());
     double latest = 0;
-    for (std::size_t i = 0; i < series.size(); ++i) {
-        QList<QPointF> points;
-        for (const MonitorSample& sample : taken) {
-            latest = std::max(latest, sample.seconds);
-            if (!sample.ok || i >= sample.values.size() || !std::isfinite(sample.values[i]))
-                continue;
+    for (const MonitorSample& sample : taken) {
+        latest = std::max(latest, sample.seconds);
+        if (!sample.ok)
+            continue;
+        const bool plotted = lastPlotted < 0 || sample.seconds - lastPlotted >= Spacing;
+        if (plotted)
+            lastPlotted = sample.seconds;
+        for (std::size_t i = 0; i < series.size() && i < sample.values.size(); ++i) {
             const double v = sample.values[i];
-            points.append({sample.seconds, v});
+            if (!std::isfinite(v))
+                continue;
+            if (plotted)
+                points[i].append({sample.seconds, v});
             Extremes& e = extremes[i];
             e.last = v;
             e.min = std::min(e.min, v);
             e.max = std::max(e.max, v);
         }
-        series[i]->append(points);
+    }
+    for (std::size_t i = 0; i < series.size(); ++i) {
+        if (points[i].isEmpty())
+            continue;
+        series[i]->append(points[i]);
         if (const qsizetype over = series[i]->count() - ChartPoints; over > 0)
             series[i]->removePoints(0, static_cast<int>(over));
     }

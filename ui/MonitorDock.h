@@ -32,8 +32,10 @@ class MonitorDock : public QDockWidget {
     Q_OBJECT
 public:
     static constexpr int RefreshMs = 50;
-    // Points kept per channel in the chart; older ones scroll out.
-    static constexpr int ChartPoints = 3000;
+    // Points kept per channel in the chart, spread over its time window: reads closer
+    // together than the window over this count share one point (the table still counts
+    // them all); older points scroll out. It bounds the chart's drawing at any read rate.
+    static constexpr int ChartPoints = 1200;
 
     // `borrow` takes the port from the pages and names its line (nullopt: the monitor does
     // not start); `giveBack` returns it.
@@ -84,6 +86,7 @@ private:
     std::vector<MonitorChannel> channels;
     std::vector<Extremes> extremes;
     std::vector<QLineSeries*> series;
+    double lastPlotted = -1; // time of the chart's latest point
     int reads = 0;
     int failed = 0;
     QString lastFailure;
