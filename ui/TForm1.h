@@ -14,6 +14,7 @@
 #include "ui/TDblClickLabel.h"
 #include "ui/WiringPage.h"
 
+#include <QDockWidget>
 #include <QGroupBox>
 #include <QKeySequence>
 #include <QLabel>
@@ -88,6 +89,10 @@ public:
     // An action named `objectName` at the end of `menu`.
     QAction* AddAction(QMenu* menu, const char* objectName, const QString& text,
                        const QKeySequence& shortcut = {});
+    // Puts `dock` hidden in `area` and its show/hide action, named `objectName`, in `menu`.
+    QAction* AddDock(QDockWidget* dock, Qt::DockWidgetArea area, QMenu* menu,
+                     const char* objectName, const QString& text,
+                     const QKeySequence& shortcut = {});
     static QString AboutText();
     void ShowAbout();
     // The live monitor and the MODBUS values of the read test.

@@ -17,21 +17,12 @@ void TForm1::BuildMonitor() {
             return monitorLine;
         },
         [this] { ReturnPort(monitorReopens ? monitorLine : std::nullopt); }, this);
-    addDockWidget(Qt::BottomDockWidgetArea, monitorDock);
-    monitorDock->hide();
-    ActionMonitor = monitorDock->toggleViewAction();
-    ActionMonitor->setObjectName("ActionMonitor");
-    ActionMonitor->setText(tr("&Monitor"));
-    ActionMonitor->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
-    MenuTools->addAction(ActionMonitor);
+    ActionMonitor = AddDock(monitorDock, Qt::BottomDockWidgetArea, MenuTools, "ActionMonitor",
+                            tr("&Monitor"), QKeySequence(Qt::CTRL | Qt::Key_M));
 
     registerDock = new RegisterDock(this);
-    addDockWidget(Qt::RightDockWidgetArea, registerDock);
-    registerDock->hide();
-    ActionModbusValues = registerDock->toggleViewAction();
-    ActionModbusValues->setObjectName("ActionModbusValues");
-    ActionModbusValues->setText(tr("MODBUS &values"));
-    MenuView->addAction(ActionModbusValues);
+    ActionModbusValues = AddDock(registerDock, Qt::RightDockWidgetArea, MenuView,
+                                 "ActionModbusValues", tr("MODBUS &values"));
 
     // The read test's answer may come in several chunks; the table shows it once its own
     // length says it is whole.

@@ -6,6 +6,7 @@
 // on it at 200 ms for ten seconds and saves OUTDIR/monitor.png. Run it on a real or
 // virtual X display, as scripts/screenshots.sh does.
 
+#include "scripts/screenshots/OutputDir.h"
 #include "tests/e2e/SimProcess.h"
 #include "ui/MonitorDock.h"
 #include "ui/TForm1.h"
@@ -20,11 +21,9 @@
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s OUTDIR\n", argv[0]);
-        return 2;
-    }
-    const QDir out(QString::fromLocal8Bit(argv[1]));
+    QDir out;
+    if (const int status = OutputDir(argc, argv, out))
+        return status;
     // Values that wander, so that the lines show their course.
     SimProcess sim({"--frame-gap-ms", "4"}, false);
     if (sim.ready.find("ready") == std::string::npos) {

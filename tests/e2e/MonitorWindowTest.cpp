@@ -2,6 +2,7 @@
 // port lent to the monitor and given back, the chart, the values and the CSV, then the
 // read test's answer in the values dock.
 
+#include "tests/EventWait.h"
 #include "tests/e2e/SimProcess.h"
 #include "ui/Messages.h"
 #include "ui/MonitorDock.h"
@@ -10,7 +11,6 @@
 
 #include <QChart>
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLineSeries>
@@ -24,17 +24,6 @@
 #include <memory>
 
 namespace {
-
-bool WaitFor(const std::function<bool()>& done, int ms) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > ms)
-            return false;
-        QTest::qWait(10);
-    }
-    return true;
-}
 
 TEST(MonitorWindow, TwoSecondsOfHartReadsPlottedRecordedThenThePortGoesBack) {
     SimProcess sim;
@@ -62,7 +51,7 @@ TEST(MonitorWindow, TwoSecondsOfHartReadsPlottedRecordedThenThePortGoesBack) {
     EXPECT_TRUE(dock->findChild<QLabel*>("MonitorState")->text().contains("paused"));
     QTest::qWait(2000);
     QTest::mouseClick(dock->findChild<QPushButton*>("MonitorStopButton"), Qt::LeftButton);
-    ASSERT_TRUE(WaitFor([&] { return !dock->Running(); }, 3000));
+    ASSERT_TRUE(WaitForEvents([&] { return !dock->Running(); }, 3000));
 
     EXPECT_GE(dock->Reads(), 3);
     EXPECT_EQ(dock->FailedReads(), 0);
@@ -101,7 +90,7 @@ TEST(MonitorWindow, TwoSecondsOfHartReadsPlottedRecordedThenThePortGoesBack) {
     form->registerDock->TypeBox()->setCurrentIndex(static_cast<int>(RegisterType::F32));
     QTest::mouseClick(form->modbusPage->Button4, Qt::LeftButton);
     QTableWidget* registers = form->registerDock->Table();
-    ASSERT_TRUE(WaitFor([&] { return registers->rowCount() == 2; }, 4000))
+    ASSERT_TRUE(WaitForEvents([&] { return registers->rowCount() == 2; }, 4000))
         << messages.join("|").toStdString();
     EXPECT_EQ(registers->item(1, 0)->text(), "2");
     // Channel 1 begins with its loop current, 12 mA.
