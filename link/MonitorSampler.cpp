@@ -176,7 +176,7 @@ std::optional<std::string> MonitorSampler::Start(const LineSettings& line,
     return failure;
 }
 
-void MonitorSampler::Run(ScriptLink& port, MonitorRequest request,
+void MonitorSampler::Run(ScriptLink& port, const MonitorRequest& request,
                          std::chrono::milliseconds interval, std::chrono::milliseconds timeout) {
     std::optional<HartIdentity> identity;
     const Clock::time_point start = Clock::now();

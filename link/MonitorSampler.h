@@ -86,7 +86,7 @@ public:
     std::string Ended() const;
 
 private:
-    void Run(ScriptLink& port, MonitorRequest request, std::chrono::milliseconds interval,
+    void Run(ScriptLink& port, const MonitorRequest& request, std::chrono::milliseconds interval,
              std::chrono::milliseconds timeout);
 
     std::thread worker;
