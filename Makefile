@@ -12,7 +12,7 @@ PACKAGES := build-essential cmake pkg-config qt6-base-dev qt6-tools-dev qt6-l10n
             libgtest-dev libgmock-dev libbenchmark-dev socat mbpoll python3 python3-pymodbus \
             python3-serial xvfb xauth imagemagick clang-14 libfuzzer-14-dev libclang-rt-14-dev \
             valgrind clang-format clang-tidy g++-mingw-w64-x86-64-posix wine64 \
-            qt6-serialport-dev lintian desktop-file-utils appstream dpkg-dev file
+            qt6-serialport-dev qt6-charts-dev lintian desktop-file-utils appstream dpkg-dev file
 # qt6-serialport-dev: only `make bench` uses it, to measure QSerialPort beside the serial
 # component; the product never links it.
 # lintian, desktop-file-utils, appstream, dpkg-dev, file: the package test checks the .deb

@@ -4,6 +4,8 @@
 #include "hart/HartUnits.h"
 
 #include <algorithm>
+#include <bit>
+#include <limits>
 
 namespace {
 
@@ -83,11 +85,21 @@ DecodeDynamicVariablesReply(std::span<const std::uint8_t> received,
     DynamicVariablesReply result;
     for (std::size_t k = 0; k < variables; ++k) {
         const std::size_t unit = PrimaryUnitOffset + k * VariableStride;
+        const std::span<const std::uint8_t, 4> bytes = reply.subspan(unit + 1).first<4>();
         result.variables.push_back(
-            {HartValueText(reply.subspan(unit + 1).first<4>(), decimalSeparator),
-             UnitIndexForCode(reply[unit])});
+            {HartValueText(bytes, decimalSeparator), UnitIndexForCode(reply[unit])});
+        result.numbers.push_back(HartValueNumber(bytes));
     }
     return result;
+}
+
+float HartValueNumber(std::span<const std::uint8_t, 4> bytes) {
+    if (bytes[0] == 0x7F) {
+        return std::numeric_limits<float>::quiet_NaN();
+    }
+    return std::bit_cast<float>(static_cast<std::uint32_t>(bytes[0]) << 24 |
+                                static_cast<std::uint32_t>(bytes[1]) << 16 |
+                                static_cast<std::uint32_t>(bytes[2]) << 8 | bytes[3]);
 }
 
 std::string HartValueText(std::span<const std::uint8_t, 4> bytes,

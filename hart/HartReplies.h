@@ -39,6 +39,8 @@ struct HartVariable {
 // tertiary and quaternary ones as far as the byte count reaches (12, 17 and 22 bytes).
 struct DynamicVariablesReply {
     std::vector<HartVariable> variables; // primary first, one to four
+    // The same variables as numbers, for plotting: NaN where the text shows "00000000".
+    std::vector<float> numbers;
 };
 
 std::optional<DynamicVariablesReply>
@@ -50,3 +52,6 @@ DecodeDynamicVariablesReply(std::span<const std::uint8_t> received,
 // text of the single-precision value, cut to 9 characters. `decimalSeparator` is UTF-8 text.
 std::string HartValueText(std::span<const std::uint8_t, 4> bytes,
                           std::string_view decimalSeparator = ".");
+
+// The number a variable's four bytes hold; NaN where HartValueText shows "00000000".
+float HartValueNumber(std::span<const std::uint8_t, 4> bytes);

@@ -14,6 +14,7 @@
 #include "ui/TDblClickLabel.h"
 #include "ui/WiringPage.h"
 
+#include <QDockWidget>
 #include <QGroupBox>
 #include <QKeySequence>
 #include <QLabel>
@@ -31,6 +32,8 @@
 #include <optional>
 #include <vector>
 
+class MonitorDock;
+class RegisterDock;
 class TrafficDock;
 
 class TForm1 : public QMainWindow {
@@ -86,8 +89,17 @@ public:
     // An action named `objectName` at the end of `menu`.
     QAction* AddAction(QMenu* menu, const char* objectName, const QString& text,
                        const QKeySequence& shortcut = {});
+    // Puts `dock` hidden in `area` and its show/hide action, named `objectName`, in `menu`.
+    QAction* AddDock(QDockWidget* dock, Qt::DockWidgetArea area, QMenu* menu,
+                     const char* objectName, const QString& text,
+                     const QKeySequence& shortcut = {});
     static QString AboutText();
     void ShowAbout();
+    // The live monitor and the MODBUS values of the read test.
+    QAction* ActionMonitor = nullptr;
+    QAction* ActionModbusValues = nullptr;
+    MonitorDock* monitorDock = nullptr;
+    RegisterDock* registerDock = nullptr;
 
     // ---- the port lent to a tool that runs its own exchanges (a scan, the monitor...)
     // The line the port row shows; nullopt, after a message, when it names no usable line.
@@ -139,6 +151,7 @@ private:
     void ConnectPages();
     void ConnectLink();
     void BuildMenus();
+    void BuildMonitor();
     void ConnectTrafficLog();
     void ShowReply(RequestKind kind, const DecodedReply& reply);
     void ShowTimeout(TimeoutReport report);
@@ -147,6 +160,12 @@ private:
     void ReportLineErrors();
 
     QString lentTo;
+    // The monitor's loan: whether the pages' port was open when it started, and at what line.
+    std::optional<LineSettings> monitorLine;
+    bool monitorReopens = false;
+    // The MODBUS read test in progress: its request and the answer so far.
+    QByteArray modbusTestRequest;
+    QByteArray modbusTestReply;
     // The traffic log's view of the exchange: whether the next chunk starts a reply, the
     // dropped chunks already reported, line errors not yet reported (by kind).
     bool awaitingReply = false;

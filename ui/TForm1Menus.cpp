@@ -19,6 +19,20 @@ QAction* TForm1::AddAction(QMenu* menu, const char* objectName, const QString& t
     return action;
 }
 
+QAction* TForm1::AddDock(QDockWidget* dock, Qt::DockWidgetArea area, QMenu* menu,
+                         const char* objectName, const QString& text,
+                         const QKeySequence& shortcut) {
+    addDockWidget(area, dock);
+    dock->hide();
+    QAction* action = dock->toggleViewAction();
+    action->setObjectName(QString::fromLatin1(objectName));
+    action->setText(text);
+    if (!shortcut.isEmpty())
+        action->setShortcut(shortcut);
+    menu->addAction(action);
+    return action;
+}
+
 void TForm1::BuildMenus() {
     QMenuBar* bar = menuBar();
     MenuFile = bar->addMenu(tr("&File"));
@@ -33,19 +47,16 @@ void TForm1::BuildMenus() {
     MenuHelp->setObjectName("MenuHelp");
 
     trafficDock = new TrafficDock(this);
-    addDockWidget(Qt::BottomDockWidgetArea, trafficDock);
-    trafficDock->hide();
-    ActionTrafficLog = trafficDock->toggleViewAction();
-    ActionTrafficLog->setObjectName("ActionTrafficLog");
-    ActionTrafficLog->setText(tr("&Traffic log"));
-    ActionTrafficLog->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
-    MenuView->addAction(ActionTrafficLog);
+    ActionTrafficLog = AddDock(trafficDock, Qt::BottomDockWidgetArea, MenuView, "ActionTrafficLog",
+                               tr("&Traffic log"), QKeySequence(Qt::CTRL | Qt::Key_L));
 
     QAction* quit = AddAction(MenuFile, "ActionQuit", tr("&Quit"), QKeySequence::Quit);
     connect(quit, &QAction::triggered, this, &QWidget::close);
 
     ActionAbout = AddAction(MenuHelp, "ActionAbout", tr("&About TALMIRE..."));
     connect(ActionAbout, &QAction::triggered, this, [this] { ShowAbout(); });
+
+    BuildMonitor();
 }
 
 QString TForm1::AboutText() {

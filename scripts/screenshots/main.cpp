@@ -4,6 +4,7 @@
 //
 // Run it on a real (or virtual) X display: scripts/screenshots.sh does that with xvfb-run.
 
+#include "scripts/screenshots/OutputDir.h"
 #include "ui/TForm1.h"
 
 #include <QApplication>
@@ -44,15 +45,9 @@ void Settle(int milliseconds) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s OUTDIR\n", argv[0]);
-        return 2;
-    }
-    const QDir out(QString::fromLocal8Bit(argv[1]));
-    if (!out.exists() && !QDir().mkpath(out.path())) {
-        std::fprintf(stderr, "cannot create %s\n", argv[1]);
-        return 1;
-    }
+    QDir out;
+    if (const int status = OutputDir(argc, argv, out))
+        return status;
 
     TForm1 form;
     form.show();

@@ -23,7 +23,8 @@
 
 class SimProcess {
 public:
-    explicit SimProcess(std::vector<std::string> extra = {}) {
+    // `fixedValues` false lets the instrument's values wander over time.
+    explicit SimProcess(std::vector<std::string> extra = {}, bool fixedValues = true) {
         link = "/tmp/ttyTALMIRE-e2e-" + std::to_string(getpid());
         int out[2];
         if (pipe(out) != 0)
@@ -37,7 +38,9 @@ public:
                 _exit(127);
             dup2(out[1], STDOUT_FILENO);
             ::close(out[0]);
-            std::vector<std::string> args = {TALMIRE_SIM, "--link", link, "--fixed-values"};
+            std::vector<std::string> args = {TALMIRE_SIM, "--link", link};
+            if (fixedValues)
+                args.emplace_back("--fixed-values");
             args.insert(args.end(), extra.begin(), extra.end());
             ExecProgram(std::move(args));
         }

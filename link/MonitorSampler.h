@@ -1,0 +1,99 @@
+#pragma once
+
+// The live monitor's engine: on a thread of its own it opens the line, repeats one read
+// (HART command 3 of an instrument, or a MODBUS holding-register read) at a fixed interval
+// and keeps every sample until its owner takes them. The owner never waits on the line:
+// Start returns once the port is open (or could not be), Take hands over what arrived, and
+// Stop cancels the read in progress and closes the port.
+
+#include "hart/HartIdentity.h"
+#include "link/ScriptLink.h"
+#include "tools/ModbusRegisters.h"
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <span>
+#include <string>
+#include <thread>
+#include <vector>
+
+struct MonitorRequest {
+    enum class Kind { Hart, Modbus };
+    Kind kind = Kind::Hart;
+    // HART: the instrument's polling address (0-15) and the preamble length as typed.
+    int hartAddress = 0;
+    std::string preambles = "5";
+    // MODBUS: what is read, and how the registers make values.
+    std::uint8_t slave = 1;
+    std::uint16_t start = 0;
+    std::uint16_t count = 1;
+    RegisterType type = RegisterType::U16;
+    ByteOrder order = ByteOrder::ABCD;
+};
+
+// One plotted quantity: "PV" ... "QV" with the instrument's unit, or "r40" for a register.
+struct MonitorChannel {
+    std::string name;
+    std::string unit;
+    bool operator==(const MonitorChannel&) const = default;
+};
+
+struct MonitorSample {
+    double seconds = 0; // since the first read
+    bool ok = false;
+    std::vector<MonitorChannel> channels; // of a read that succeeded
+    std::vector<double> values;           // one per channel; NaN where the device has none
+    std::string failure;                  // why a read failed
+};
+
+// One read on `line`: the request's frame, its answer decoded. A HART read first asks the
+// instrument's identity (command 0) into `identity` and keeps it for the reads after.
+MonitorSample ReadMonitorSample(ScriptLink& line, const MonitorRequest& request,
+                                std::optional<HartIdentity>& identity,
+                                std::chrono::milliseconds timeout);
+
+// The CSV the monitor records: a header of the channels with their units, then one row a
+// sample ("time_s,PV [mA],SV [degC]"; a failed read leaves its values empty).
+std::string MonitorCsvHeader(std::span<const MonitorChannel> channels);
+std::string MonitorCsvRow(const MonitorSample& sample, std::size_t channels);
+
+class MonitorSampler {
+public:
+    MonitorSampler() = default;
+    ~MonitorSampler();
+    MonitorSampler(const MonitorSampler&) = delete;
+    MonitorSampler& operator=(const MonitorSampler&) = delete;
+
+    // Opens `line` and starts reading every `interval` (0: each read as soon as the last one
+    // ended); the reason when the port does not open.
+    std::optional<std::string> Start(const LineSettings& line, const MonitorRequest& request,
+                                     std::chrono::milliseconds interval,
+                                     std::chrono::milliseconds timeout);
+    // Asks the reads to end without waiting: the one in progress ends at its answer or its
+    // time-out, then the port is closed and Finished() turns true.
+    void Cancel();
+    bool Finished() const { return finished; }
+    // Cancel, and wait until the port is closed.
+    void Stop();
+    bool Running() const { return worker.joinable(); }
+    // The samples taken since the last call, oldest first.
+    std::vector<MonitorSample> Take();
+    // Why the reads ended by themselves (the port went away); empty while they go on.
+    std::string Ended() const;
+
+private:
+    void Run(ScriptLink& port, const MonitorRequest& request, std::chrono::milliseconds interval,
+             std::chrono::milliseconds timeout);
+
+    std::thread worker;
+    std::atomic<bool> cancel{false};
+    std::atomic<bool> finished{false};
+    mutable std::mutex mutex;
+    std::condition_variable wake;
+    std::vector<MonitorSample> samples;
+    std::string ended;
+};

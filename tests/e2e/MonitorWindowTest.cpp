@@ -1,0 +1,103 @@
+// The monitor and the MODBUS values docks in the window against the simulated module: the
+// port lent to the monitor and given back, the chart, the values and the CSV, then the
+// read test's answer in the values dock.
+
+#include "tests/EventWait.h"
+#include "tests/e2e/SimProcess.h"
+#include "ui/Messages.h"
+#include "ui/MonitorDock.h"
+#include "ui/RegisterDock.h"
+#include "ui/TForm1.h"
+
+#include <QChart>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineSeries>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+TEST(MonitorWindow, TwoSecondsOfHartReadsPlottedRecordedThenThePortGoesBack) {
+    SimProcess sim;
+    ASSERT_NE(sim.ready.find("ready"), std::string::npos) << sim.ready;
+    QStringList messages;
+    SetMessageSink([&](MessageKind, const QString& text) { messages << text; });
+    auto form = std::make_unique<TForm1>();
+    form->show();
+    form->SPREALCOM->ShowText(QString::fromStdString(sim.link));
+    QTest::mouseClick(form->Button1, Qt::LeftButton);
+    ASSERT_TRUE(form->link.PortIsOpen) << messages.join("|").toStdString();
+
+    form->ActionMonitor->trigger();
+    MonitorDock* dock = form->findChild<MonitorDock*>("MonitorDock");
+    ASSERT_TRUE(dock && dock->isVisible());
+    dock->findChild<QSpinBox*>("MonitorInterval")->setValue(200);
+    QTemporaryDir dir;
+    const QString csvPath = dir.filePath("monitor.csv");
+    ASSERT_TRUE(dock->RecordTo(csvPath));
+    QTest::mouseClick(dock->findChild<QPushButton*>("MonitorStartButton"), Qt::LeftButton);
+    ASSERT_TRUE(dock->Running()) << messages.join("|").toStdString();
+    // The pages wait while the monitor holds the port, and the dock says so.
+    EXPECT_FALSE(form->link.PortIsOpen);
+    EXPECT_FALSE(form->PageControl1->isEnabled());
+    EXPECT_TRUE(dock->findChild<QLabel*>("MonitorState")->text().contains("paused"));
+    QTest::qWait(2000);
+    QTest::mouseClick(dock->findChild<QPushButton*>("MonitorStopButton"), Qt::LeftButton);
+    ASSERT_TRUE(WaitForEvents([&] { return !dock->Running(); }, 3000));
+
+    EXPECT_GE(dock->Reads(), 3);
+    EXPECT_EQ(dock->FailedReads(), 0);
+    // Four variables with their units, each plotted at every read.
+    const auto series = dock->Chart()->series();
+    ASSERT_EQ(series.size(), 4);
+    EXPECT_TRUE(series[0]->name().startsWith("PV ["));
+    EXPECT_GE(static_cast<QLineSeries*>(series[0])->count(), 3);
+    QTableWidget* values = dock->Values();
+    ASSERT_EQ(values->rowCount(), 4);
+    EXPECT_EQ(values->item(0, 1)->text(), "25.5"); // last
+    EXPECT_EQ(values->item(0, 2)->text(), "25.5"); // minimum
+    EXPECT_EQ(values->item(3, 3)->text(), "100");  // maximum of QV
+
+    // The CSV: a header with the units, then one row per read with every value.
+    dock->RecordTo({});
+    QFile csv(csvPath);
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly | QIODevice::Text));
+    const QStringList lines = QString::fromUtf8(csv.readAll()).split('\n', Qt::SkipEmptyParts);
+    ASSERT_GE(lines.size(), 4);
+    EXPECT_EQ(lines.size() - 1, dock->Reads());
+    EXPECT_TRUE(lines[0].startsWith("time_s,PV [")) << lines[0].toStdString();
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        const QStringList cells = lines[i].split(',');
+        ASSERT_EQ(cells.size(), 5) << lines[i].toStdString();
+        EXPECT_EQ(cells[1], "25.5") << lines[i].toStdString();
+    }
+
+    // The port is back with the pages, open as it was; a read test shows its registers.
+    EXPECT_TRUE(form->link.PortIsOpen);
+    EXPECT_TRUE(form->PageControl1->isEnabled());
+    form->ActionModbusValues->trigger();
+    form->modbusPage->Edit18->setText("1");
+    form->modbusPage->Edit19->setText("0");
+    form->modbusPage->Edit20->setText("4");
+    form->registerDock->TypeBox()->setCurrentIndex(static_cast<int>(RegisterType::F32));
+    QTest::mouseClick(form->modbusPage->Button4, Qt::LeftButton);
+    QTableWidget* registers = form->registerDock->Table();
+    ASSERT_TRUE(WaitForEvents([&] { return registers->rowCount() == 2; }, 4000))
+        << messages.join("|").toStdString();
+    EXPECT_EQ(registers->item(1, 0)->text(), "2");
+    // Channel 1 begins with its loop current, 12 mA.
+    EXPECT_EQ(registers->item(0, 1)->text(), "41 40 00 00");
+    EXPECT_EQ(registers->item(0, 2)->text(), "12");
+    form.reset();
+    SetMessageSink(nullptr);
+}
+
+} // namespace
