@@ -29,6 +29,186 @@
     </message>
 </context>
 <context>
+    <name>MonitorDock</name>
+    <message>
+        <source>Monitor</source>
+        <translation>监视</translation>
+    </message>
+    <message>
+        <source>Stopped.</source>
+        <translation>已停止。</translation>
+    </message>
+    <message>
+        <source>value</source>
+        <translation>值</translation>
+    </message>
+    <message>
+        <source>last</source>
+        <translation>最新</translation>
+    </message>
+    <message>
+        <source>minimum</source>
+        <translation>最小</translation>
+    </message>
+    <message>
+        <source>maximum</source>
+        <translation>最大</translation>
+    </message>
+    <message>
+        <source>time (s)</source>
+        <translation>时间 (秒)</translation>
+    </message>
+    <message>
+        <source>failed reads: 0</source>
+        <translation>读取失败：0</translation>
+    </message>
+    <message>
+        <source>HART command 3</source>
+        <translation>HART 命令 3</translation>
+    </message>
+    <message>
+        <source>MODBUS registers</source>
+        <translation>MODBUS 寄存器</translation>
+    </message>
+    <message>
+        <source>poll address:</source>
+        <translation>轮询地址：</translation>
+    </message>
+    <message>
+        <source>slave:</source>
+        <translation>从站：</translation>
+    </message>
+    <message>
+        <source>start:</source>
+        <translation>起始：</translation>
+    </message>
+    <message>
+        <source>registers:</source>
+        <translation>寄存器数：</translation>
+    </message>
+    <message>
+        <source>type:</source>
+        <translation>类型：</translation>
+    </message>
+    <message>
+        <source>order:</source>
+        <translation>字节序：</translation>
+    </message>
+    <message>
+        <source>every:</source>
+        <translation>间隔：</translation>
+    </message>
+    <message>
+        <source> ms</source>
+        <translation> ms</translation>
+    </message>
+    <message>
+        <source>continuous</source>
+        <translation>连续</translation>
+    </message>
+    <message>
+        <source>Start</source>
+        <translation>开始</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>停止</translation>
+    </message>
+    <message>
+        <source>Record to CSV...</source>
+        <translation>记录为 CSV...</translation>
+    </message>
+    <message>
+        <source>The monitor cannot open %1: %2</source>
+        <translation>监视无法打开 %1：%2</translation>
+    </message>
+    <message>
+        <source>Reading %1 at %2 baud. The pages&apos; requests are paused until Stop.</source>
+        <translation>正在以 %2 波特率读取 %1。各页面的请求已暂停，直到停止。</translation>
+    </message>
+    <message>
+        <source>Stopping...</source>
+        <translation>正在停止...</translation>
+    </message>
+    <message>
+        <source>Stopped after %1 reads; the port is back with the pages.</source>
+        <translation>读取 %1 次后已停止；串口已交还给各页面。</translation>
+    </message>
+    <message>
+        <source>Stopped: %1.</source>
+        <translation>已停止：%1。</translation>
+    </message>
+    <message>
+        <source>failed reads: %1</source>
+        <translation>读取失败：%1</translation>
+    </message>
+    <message>
+        <source>failed reads: %1 (last: %2)</source>
+        <translation>读取失败：%1（最近一次：%2）</translation>
+    </message>
+    <message>
+        <source>Cannot write %1: %2</source>
+        <translation>无法写入 %1：%2</translation>
+    </message>
+    <message>
+        <source>Record the monitor to</source>
+        <translation>将监视记录到</translation>
+    </message>
+    <message>
+        <source>CSV files (*.csv)</source>
+        <translation>CSV 文件 (*.csv)</translation>
+    </message>
+</context>
+<context>
+    <name>RegisterDock</name>
+    <message>
+        <source>MODBUS values</source>
+        <translation>MODBUS 数值</translation>
+    </message>
+    <message>
+        <source>type:</source>
+        <translation>类型：</translation>
+    </message>
+    <message>
+        <source>byte order:</source>
+        <translation>字节序：</translation>
+    </message>
+    <message>
+        <source>Values of the next MODBUS read test appear here.</source>
+        <translation>下一次 MODBUS 读取测试的数值将显示在这里。</translation>
+    </message>
+    <message>
+        <source>address</source>
+        <translation>地址</translation>
+    </message>
+    <message>
+        <source>raw hex</source>
+        <translation>原始 HEX</translation>
+    </message>
+    <message>
+        <source>value</source>
+        <translation>值</translation>
+    </message>
+    <message>
+        <source>calculator hex:</source>
+        <translation>计算器 HEX：</translation>
+    </message>
+    <message>
+        <source>float in this byte order:</source>
+        <translation>按此字节序的浮点数：</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n value(s) of the last read test.</source>
+        <translation>
+            <numerusform>上次读取测试的 %n 个数值。</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>The last read test&apos;s answer holds no values: %1.</source>
+        <translation>上次读取测试的应答不含数值：%1。</translation>
+    </message>
+</context>
+<context>
     <name>TForm1</name>
     <message>
         <source>open</source>
@@ -469,6 +649,18 @@
     <message>
         <source>clear buffer</source>
         <translation>清空缓冲区</translation>
+    </message>
+    <message>
+        <source>the monitor</source>
+        <translation>监视</translation>
+    </message>
+    <message>
+        <source>&amp;Monitor</source>
+        <translation>监视(&amp;M)</translation>
+    </message>
+    <message>
+        <source>MODBUS &amp;values</source>
+        <translation>MODBUS 数值(&amp;V)</translation>
     </message>
 </context>
 <context>
