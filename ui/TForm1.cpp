@@ -15,6 +15,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     ConnectLink();
     ConnectPages();
     FormCreate();
+    RestoreSession();
 }
 
 TForm1::~TForm1() = default;
@@ -65,6 +66,7 @@ void TForm1::ConnectLink() {
         Button6->setEnabled(false);
     });
     connect(&link, &ModuleLink::PortLost, this, [this] {
+        WatchLostPort();
         ShowMessage(this, "The serial port was lost (unplugged?). It has been closed.");
     });
 }

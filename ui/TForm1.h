@@ -8,6 +8,7 @@
 #include "link/ModuleLink.h"
 #include "ui/HartPage.h"
 #include "ui/ModbusPage.h"
+#include "ui/PortWatch.h"
 #include "ui/SystemPage.h"
 #include "ui/TComboBox.h"
 #include "ui/TDblClickLabel.h"
@@ -53,6 +54,7 @@ public:
     QLabel* Label60 = nullptr;
     QPlainTextEdit* Memo10 = nullptr;
     QPushButton* Button26 = nullptr;
+    QLabel* LinkStatus = nullptr; // one line under the receive field: the state of the link
     QTabWidget* PageControl1 = nullptr;
     QWidget* TabSheet1 = nullptr;
     QWidget* TabSheet2 = nullptr;
@@ -76,6 +78,8 @@ public:
     void Label8DblClick();
     void Edit14Change();
     void RefreshPortList();
+    // Shows `text` in the status line under the receive field (empty clears it).
+    void ShowLinkStatus(const QString& text);
 
     // ---- what the pages use to send
     enum class Shown { Text, Hex, Hidden };
@@ -98,6 +102,9 @@ public:
         return button;
     }
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     void BuildLayout();
     QWidget* BuildHeader(QWidget* parent);
@@ -106,4 +113,10 @@ private:
     void ConnectLink();
     void ShowReply(RequestKind kind, const DecodedReply& reply);
     void ShowTimeout(TimeoutReport report);
+
+    // ---- kept between runs, and the lost port brought back
+    void RestoreSession();
+    void WatchLostPort();
+    void ReopenLostPort();
+    PortWatch* lostPort = nullptr;
 };
