@@ -10,10 +10,13 @@
 #include <jpeglib.h>
 
 // Registers the compiled-in pictures. The reference to the generated initialiser also keeps
-// the resource object in the link when the window code sits in a static library.
+// the resource object in the link when the window code sits in a static library. The
+// pictures for dense screens are a resource object of their own, away from the ones every
+// start reads, so that reading those does not page them in too.
 static void RegisterPictures() {
     static const bool registered = [] {
         Q_INIT_RESOURCE(pictures);
+        Q_INIT_RESOURCE(pictures2x);
         return true;
     }();
     (void)registered;

@@ -94,7 +94,10 @@ void ModbusPage::Build(QWidget* sheet) {
     // The last choice is a sentence: the closed list shows its start, the open list all.
     ComboBox18->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     ComboBox18->setMinimumContentsLength(24);
-    ComboBox18->view()->setMinimumWidth(ComboBox18->view()->sizeHintForColumn(0) + 8);
+    // (The list is made when it first opens: making it here costs the window's start-up.)
+    ComboBox18->BeforePopup = [combo = ComboBox18] {
+        combo->view()->setMinimumWidth(combo->view()->sizeHintForColumn(0) + 8);
+    };
     Beilv = f.Edit("Beilv", "0.001");
     Button2 = form.Handled(f.Button("Button2", "set"), this, &ModbusPage::Button2Click);
     g17->addWidget(ComboBox18, 0, 0, 1, 3);

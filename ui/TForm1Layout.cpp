@@ -146,12 +146,12 @@ QWidget* TForm1::BuildPortRow() {
     AddAll(line, {Caption("serial port:"), SPREALCOM, Caption("baud:"), ComboBox11,
                   Caption("parity:"), ComboBox10, Button1, Button6});
     line->addStretch(1);
-    auto* interface = new QHBoxLayout;
-    AddAll(interface,
+    auto* moduleSide = new QHBoxLayout;
+    AddAll(moduleSide,
            {Caption("communication interface type:"), ComboBox13, Caption("+"), ComboBox1});
-    interface->addStretch(1);
+    moduleSide->addStretch(1);
     g1->addLayout(line);
-    g1->addLayout(interface);
+    g1->addLayout(moduleSide);
     SPREALCOM->setMinimumContentsLength(8);
     SPREALCOM->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     return GroupBox1;

@@ -25,7 +25,8 @@ void TForm1::Button1Click() {
     // Whatever was open closes first, with its pending auto-close; the engineer's own
     // choice ends the wait for a lost port.
     link.ClosePort();
-    lostPort->Stop();
+    if (lostPort != nullptr)
+        lostPort->Stop();
     const int baud = StrToInt(ComboBox11->currentText().toStdString());
     if (baud <= 0) {
         ShowMessage(this, "Please choose a baud rate above 0 for \"baud:\".");

@@ -12,8 +12,6 @@ void TForm1::RestoreSession() {
     const QByteArray geometry = SavedWindowGeometry();
     if (!geometry.isEmpty())
         restoreGeometry(geometry);
-    lostPort = new PortWatch(this);
-    connect(lostPort, &PortWatch::Appeared, this, [this] { ReopenLostPort(); });
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
@@ -29,11 +27,21 @@ static QString Now() {
     return QTime::currentTime().toString("HH:mm:ss");
 }
 
-// The port the component held went away: wait for the same device to come back.
+// The port the component held went away: wait for the same device to come back (where
+// devices are files in folders that can be watched).
 void TForm1::WatchLostPort() {
     const QString name = QString::fromStdString(link.Comm1.CommName());
+#if defined(Q_OS_UNIX)
     ShowLinkStatus(QString("%1 was lost at %2; waiting for it to come back").arg(name, Now()));
+    // Made at the first loss: most sessions never need it.
+    if (lostPort == nullptr) {
+        lostPort = new PortWatch(this);
+        connect(lostPort, &PortWatch::Appeared, this, [this] { ReopenLostPort(); });
+    }
     lostPort->Watch(PortDevicePath(name));
+#else
+    ShowLinkStatus(QString("%1 was lost at %2").arg(name, Now()));
+#endif
 }
 
 // The device is there again: open it with the settings the component still holds (speed,
