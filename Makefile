@@ -6,34 +6,46 @@ JOBS ?= $(shell nproc)
 BUILD ?= build
 SIM_LINK ?= /tmp/ttyTALMIRE
 
-# Packages the build and the tests need.
-PACKAGES := build-essential cmake pkg-config qt6-base-dev qt6-tools-dev qt6-l10n-tools libgl-dev \
-            libjpeg62-turbo-dev \
-            libgtest-dev libgmock-dev libbenchmark-dev socat mbpoll python3 python3-pymodbus \
-            python3-serial xvfb xauth imagemagick clang-14 libfuzzer-14-dev libclang-rt-14-dev \
-            valgrind clang-format clang-tidy g++-mingw-w64-x86-64-posix wine64 \
-            qt6-serialport-dev qt6-charts-dev lintian desktop-file-utils appstream dpkg-dev file
+# What building and running the tool needs: `make run` installs only these.
+BUILD_PACKAGES := build-essential cmake pkg-config qt6-base-dev qt6-charts-dev qt6-tools-dev \
+                  qt6-l10n-tools libgl-dev libjpeg62-turbo-dev
+# What the tests, the benchmarks, the fuzzing, the screenshots and the package need besides:
+# `make test` installs these too.
+TEST_PACKAGES := libgtest-dev libgmock-dev libbenchmark-dev socat mbpoll python3 python3-pymodbus \
+                 python3-serial xvfb xauth imagemagick clang-14 libfuzzer-14-dev libclang-rt-14-dev \
+                 valgrind clang-format clang-tidy g++-mingw-w64-x86-64-posix wine64 \
+                 qt6-serialport-dev lintian desktop-file-utils appstream dpkg-dev file
 # qt6-serialport-dev: only `make bench` uses it, to measure QSerialPort beside the serial
 # component; the product never links it.
 # lintian, desktop-file-utils, appstream, dpkg-dev, file: the package test checks the .deb
 # with them.
+PACKAGES := $(BUILD_PACKAGES) $(TEST_PACKAGES)
+# The tests are built where GoogleTest is installed; `make run` on a machine without the
+# test tools builds the programs only.
+BUILD_TESTS ?= $(if $(wildcard /usr/src/googletest/CMakeLists.txt),ON,OFF)
 
-.PHONY: all deps build install package run test test-fast test-asan test-tsan test-windows test-fuzz bench fuzz valgrind screenshots format tidy clean
+.PHONY: all deps deps-build build install package run test test-fast test-asan test-tsan test-windows test-fuzz bench fuzz valgrind screenshots format tidy clean
 
 all: build
 
+# Installs the missing ones of $(WANTED) (every package unless told otherwise).
+WANTED = $(PACKAGES)
 deps:
-	@missing=$$(for p in $(PACKAGES); do dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q '^install ok installed' || echo $$p; done); \
+	@missing=$$(for p in $(WANTED); do dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q '^install ok installed' || echo $$p; done); \
 	if [ -n "$$missing" ]; then \
 	  echo "Installing:" $$missing; \
 	  SUDO=$$([ "$$(id -u)" = 0 ] || echo sudo); \
 	  $$SUDO apt-get update -qq && DEBIAN_FRONTEND=noninteractive $$SUDO apt-get install -y -qq $$missing; \
 	fi
 
+deps-build:
+	@$(MAKE) --no-print-directory deps WANTED="$(BUILD_PACKAGES)"
+
 $(BUILD)/CMakeCache.txt:
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-build: deps $(BUILD)/CMakeCache.txt
+build: deps-build $(BUILD)/CMakeCache.txt
+	cmake -S . -B $(BUILD) -DTALMIRE_BUILD_TESTS=$(BUILD_TESTS) >/dev/null
 	cmake --build $(BUILD) -j $(JOBS)
 
 # The programs, their man pages and the desktop files under PREFIX; DESTDIR is honoured.
@@ -42,7 +54,7 @@ install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
 # The Debian package, in $(BUILD).
-package: build
+package: deps build
 	cd $(BUILD) && cpack -G DEB
 
 # The simulator on a pseudo-terminal published as $(SIM_LINK), then the tool.
@@ -54,7 +66,8 @@ run: build
 
 test: deps test-fast test-asan test-tsan test-windows test-fuzz
 
-test-fast: build
+test-fast: deps
+	$(MAKE) build BUILD_TESTS=ON
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest -j $(JOBS) --output-on-failure --timeout 300
 
 test-asan: deps

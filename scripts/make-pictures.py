@@ -4,7 +4,8 @@
     scripts/make-pictures.py [OUTDIR [ICONDIR]]   (default: ui/resources data/icons)
 
 Writes logo.jpg (98 x 40, the header's word mark), wiring.jpg (688 x 360, how the
-module is wired) and icon.jpg (64 x 64, the application icon) into OUTDIR, and the
+module is wired) and icon.jpg (64 x 64, the application icon) into OUTDIR, each also
+drawn at twice the size for screens of high pixel density (logo@2x.jpg, ...), and the
 desktop icon into ICONDIR as a hicolor theme tree: PNG files of 48, 128 and 256 pixels
 and a scalable SVG, named after the application id. Each picture is written as an
 ImageMagick vector drawing (MVG) and rendered with `convert`; the SVG is written from
@@ -114,13 +115,14 @@ class Drawing:
             f'font-weight="{"bold" if bold else "normal"}" font-size="{size}" '
             f'text-anchor="{svg_anchor}" fill="{colour}" stroke="none">{svg_text}</text>')
 
-    def render(self, path, quality=92):
+    def render(self, path, quality=92, scale=1):
         # The drawing goes on the command line: Debian's ImageMagick policy refuses
         # to read "-draw @file".
         subprocess.run(
             [
-                "convert", "-size", f"{self.width}x{self.height}",
-                f"xc:{self.background}", "-draw", "\n".join(self.lines),
+                "convert", "-size", f"{self.width * scale}x{self.height * scale}",
+                f"xc:{self.background}", "-draw",
+                f"scale {scale},{scale}\n" + "\n".join(self.lines),
                 "-strip", "-sampling-factor", "1x1", "-quality", str(quality),
                 f"jpeg:{path}",
             ],
@@ -300,9 +302,10 @@ def main():
     out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(top, "ui", "resources")
     icons = sys.argv[2] if len(sys.argv) > 2 else os.path.join(top, "data", "icons")
     os.makedirs(out, exist_ok=True)
-    Logo().render(os.path.join(out, "logo.jpg"), quality=95)
-    Wiring().render(os.path.join(out, "wiring.jpg"))
-    Icon().render(os.path.join(out, "icon.jpg"), quality=95)
+    for scale, suffix in ((1, ""), (2, "@2x")):
+        Logo().render(os.path.join(out, f"logo{suffix}.jpg"), quality=95, scale=scale)
+        Wiring().render(os.path.join(out, f"wiring{suffix}.jpg"), scale=scale)
+        Icon().render(os.path.join(out, f"icon{suffix}.jpg"), quality=95, scale=scale)
     DesktopIcons(icons)
 
 

@@ -6,6 +6,7 @@
 # Builds the small talmire-screenshots program beside the tool (in the tool's build folder,
 # "build" when only OUTDIR is given), runs it under xvfb-run and writes
 # OUTDIR/page1-system.png, page2-transparent.png, page3-modbus.png and page4-wiring.png,
+# and the same pages with the Fusion style and a dark palette as page1-system-dark.png ...,
 # then monitor.png: the monitor dock plotting talmire-sim's values (ten seconds).
 # Needs xvfb (xvfb-run) and, to shrink the files, ImageMagick's convert (optional).
 set -euo pipefail
@@ -31,8 +32,10 @@ monitor="$build/scripts/screenshots/talmire-monitor-screenshot"
 
 mkdir -p "$out"
 # The screen is larger than the window so that nothing of it is cut off.
-xvfb-run -a -s "-screen 0 1280x800x24" \
-    env QT_QPA_PLATFORM=xcb "$tool" "$out"
+for theme in "" --dark; do
+    xvfb-run -a -s "-screen 0 1280x800x24" \
+        env QT_QPA_PLATFORM=xcb "$tool" $theme "$out"
+done
 xvfb-run -a -s "-screen 0 1280x1100x24" \
     env QT_QPA_PLATFORM=xcb "$monitor" "$out"
 

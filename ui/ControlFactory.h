@@ -71,10 +71,18 @@ inline void Paint(QWidget* widget, QPalette::ColorRole role, const QColor& colou
     widget->setPalette(palette);
 }
 
+// A label that sits on a background of fixed colour: its text gets a fixed colour too, so
+// that a dark or high-contrast theme does not paint light text on it.
+template <typename Label> Label* OnFixedBackground(Label* label, const QColor& text) {
+    Paint(label, QPalette::WindowText, text);
+    return label;
+}
+
+// A label on a light background of its own (aqua, fuchsia), with black text.
 inline QLabel* Coloured(QLabel* label, const char* colour) {
     label->setAutoFillBackground(true);
     Paint(label, QPalette::Window, QColor(QString::fromLatin1(colour)));
-    return label;
+    return OnFixedBackground(label, Qt::black);
 }
 
 // Adds widgets on one row of a grid; nullptr leaves a column empty.

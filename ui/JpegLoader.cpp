@@ -10,10 +10,13 @@
 #include <jpeglib.h>
 
 // Registers the compiled-in pictures. The reference to the generated initialiser also keeps
-// the resource object in the link when the window code sits in a static library.
+// the resource object in the link when the window code sits in a static library. The
+// pictures for dense screens are a resource object of their own, away from the ones every
+// start reads, so that reading those does not page them in too.
 static void RegisterPictures() {
     static const bool registered = [] {
         Q_INIT_RESOURCE(pictures);
+        Q_INIT_RESOURCE(pictures2x);
         return true;
     }();
     (void)registered;
@@ -145,10 +148,31 @@ QImage LoadJpeg(const QString& resourcePath) {
     return DecodeJpeg(file.readAll());
 }
 
+namespace {
+QString LargePicturePath(QString resourcePath) {
+    return resourcePath.insert(resourcePath.lastIndexOf('.'), QStringLiteral("@2x"));
+}
+} // namespace
+
+QPixmap PicturePixmap(const QString& resourcePath, qreal ratio) {
+    QImage large = ratio > 1.0 ? LoadJpeg(LargePicturePath(resourcePath)) : QImage();
+    if (large.isNull())
+        return QPixmap::fromImage(LoadJpeg(resourcePath));
+    const QSize wanted = (QSizeF(large.size()) * (ratio / 2.0)).toSize();
+    if (large.size() != wanted)
+        large = large.scaled(wanted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    QPixmap pixmap = QPixmap::fromImage(large);
+    pixmap.setDevicePixelRatio(ratio);
+    return pixmap;
+}
+
 QIcon ApplicationIcon() {
-    const QImage image = LoadJpeg(QStringLiteral(":/pictures/icon.jpg"));
-    if (image.isNull()) {
-        return {};
+    QIcon icon;
+    for (const QString& path :
+         {QStringLiteral(":/pictures/icon.jpg"), LargePicturePath(":/pictures/icon.jpg")}) {
+        const QImage image = LoadJpeg(path);
+        if (!image.isNull())
+            icon.addPixmap(QPixmap::fromImage(image));
     }
-    return QIcon(QPixmap::fromImage(image));
+    return icon;
 }

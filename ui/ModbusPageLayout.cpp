@@ -5,12 +5,24 @@
 #include "ui/ModbusPage.h"
 #include "ui/TForm1.h"
 
+#include <QAbstractItemView>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+#include <utility>
+
+// Group boxes on this page keep their frames tight: the page holds the most controls.
+static void Tighten(QGroupBox* group) {
+    group->layout()->setContentsMargins(6, 2, 6, 4);
+    group->layout()->setSpacing(4);
+}
+
 void ModbusPage::Build(QWidget* sheet) {
     ControlFactory f{&form};
+    // The channel on top, full width; under it three columns: the custom HART commands,
+    // the module-wide settings and the calculator, the read test.
     auto* page = new QGridLayout(sheet);
+    page->setContentsMargins(6, 6, 6, 6);
     BuildChannel(sheet, page);
 
     auto* left = new QVBoxLayout;
@@ -46,31 +58,23 @@ void ModbusPage::Build(QWidget* sheet) {
     ComboBox15 = f.Selected("ComboBox15", ItemTexts(AddressBitsItems), 5);
     Button12 = form.Handled(f.Button("Button12", "set"), this, &ModbusPage::Button12Click);
     Row(g16, 5, {Caption("address bits:"), ComboBox15, nullptr, Button12});
+    g16->setAlignment(ComboBox15, Qt::AlignLeft);
+    Tighten(GroupBox16);
     g13->addWidget(GroupBox16, 2, 0, 1, 4);
+    Tighten(GroupBox13);
     left->addWidget(GroupBox13);
-
-    GroupBox19 = f.Group("GroupBox19", "MODBUS Communication Test");
-    auto* g19 = new QGridLayout(GroupBox19);
-    Edit18 = f.Edit("Edit18", "001");
-    Edit19 = f.Edit("Edit19", "00");
-    Edit20 = f.Edit("Edit20", "10");
-    Button4 = form.Handled(f.Button("Button4", "MODBUS Communication Test"), this,
-                           &ModbusPage::Button4Click);
-    Row(g19, 0,
-        {Caption("MODBUS slave address:"), Edit18, Caption("data start address:"), Edit19,
-         Caption("data length:"), Edit20, Button4});
-    left->addWidget(GroupBox19);
     left->addStretch(1);
-    page->addLayout(left, 1, 0);
 
-    auto* right = new QVBoxLayout;
+    auto* middle = new QVBoxLayout;
     GroupBox11 = f.Group("GroupBox11", "Module operating mode");
     ComboBox14 = f.Combo("ComboBox14", ItemTexts(OperatingModeItems));
     Button22 = form.Handled(f.Button("Button22", "set"), this, &ModbusPage::Button22Click);
-    auto* g11 = new QHBoxLayout(GroupBox11);
-    g11->addWidget(ComboBox14, 1);
-    g11->addWidget(Button22);
-    right->addWidget(GroupBox11);
+    auto* g11 = new QGridLayout(GroupBox11);
+    g11->addWidget(ComboBox14, 0, 0, 1, 2);
+    g11->addWidget(Button22, 1, 1);
+    g11->setColumnStretch(0, 1);
+    Tighten(GroupBox11);
+    middle->addWidget(GroupBox11);
 
     GroupBox12 = f.Group("GroupBox12", "IEE754 Calculation");
     auto* g12 = new QGridLayout(GroupBox12);
@@ -79,23 +83,54 @@ void ModbusPage::Build(QWidget* sheet) {
     Button13 = form.Handled(f.Button("Button13", "Calculate"), this, &ModbusPage::Button13Click);
     Row(g12, 0, {Caption("data format HEX(FF FF FF FF):"), Edit7});
     Row(g12, 1, {Caption("conversion value:"), Edit22});
-    g12->addWidget(Button13, 2, 1);
-    right->addWidget(GroupBox12);
+    g12->addWidget(Button13, 2, 1, Qt::AlignRight);
+    Tighten(GroupBox12);
+    middle->addWidget(GroupBox12);
 
     GroupBox17 = f.Group("GroupBox17", "Variable 1 coefficient");
     auto* g17 = new QGridLayout(GroupBox17);
     const QStringList coefficientModes = ItemTexts(CoefficientModeItems);
     ComboBox18 = f.Shows("ComboBox18", coefficientModes, coefficientModes[0]);
+    // The last choice is a sentence: the closed list shows its start, the open list all.
+    ComboBox18->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    ComboBox18->setMinimumContentsLength(24);
+    // (The list is made when it first opens: making it here costs the window's start-up.)
+    ComboBox18->BeforePopup = [combo = ComboBox18] {
+        combo->view()->setMinimumWidth(combo->view()->sizeHintForColumn(0) + 8);
+    };
     Beilv = f.Edit("Beilv", "0.001");
     Button2 = form.Handled(f.Button("Button2", "set"), this, &ModbusPage::Button2Click);
     g17->addWidget(ComboBox18, 0, 0, 1, 3);
     Row(g17, 1, {Caption(QString("coefficient") + QChar(0xFF1A)), Beilv, Button2});
-    right->addWidget(GroupBox17);
+    Tighten(GroupBox17);
+    middle->addWidget(GroupBox17);
+    middle->addStretch(1);
+
+    auto* right = new QVBoxLayout;
+    GroupBox19 = f.Group("GroupBox19", "MODBUS Communication Test");
+    auto* g19 = new QGridLayout(GroupBox19);
+    Edit18 = f.Edit("Edit18", "001");
+    Edit19 = f.Edit("Edit19", "00");
+    Edit20 = f.Edit("Edit20", "10");
+    Button4 = form.Handled(f.Button("Button4", "MODBUS Communication Test"), this,
+                           &ModbusPage::Button4Click);
+    Row(g19, 0, {Caption("MODBUS slave address:"), Edit18});
+    Row(g19, 1, {Caption("data start address:"), Edit19});
+    Row(g19, 2, {Caption("data length:"), Edit20});
+    g19->addWidget(Button4, 3, 0, 1, 2);
+    Tighten(GroupBox19);
+    right->addWidget(GroupBox19);
+    right->addStretch(1);
     Button31 = form.Handled(f.Button("Button31", "MODBUS Parameter Query"), this,
                             &ModbusPage::Button31Click);
-    right->addStretch(1);
     right->addWidget(Button31);
-    page->addLayout(right, 1, 1);
+
+    auto* columns = new QHBoxLayout;
+    columns->addLayout(left, 5);
+    columns->addLayout(middle, 4);
+    columns->addLayout(right, 2);
+    page->addLayout(columns, 1, 0);
+    page->setRowStretch(1, 1);
 }
 
 // The channel row, the register labels and their formats, and the HART values.
@@ -115,12 +150,28 @@ void ModbusPage::BuildChannel(QWidget*, QGridLayout* page) {
     ComboBox34 = f.Combo("ComboBox34", ItemTexts(PrefixLengthItems));
     Edit1 = f.Edit("Edit1");
     Button10 = form.Handled(f.Button("Button10", "set"), this, &ModbusPage::Button10Click);
-    auto* row1 = new QHBoxLayout;
-    AddAll(row1, {Caption("Instrument Number:"), ComboBox41, Caption("enabled:"), ComboBox6,
-                  Caption("HART mode:"), ComboBox16, Caption("Instrument type:"), ComboBox17,
-                  Caption("Prefix length:"), ComboBox34, Caption("Clear cache time:"), Edit1,
-                  Caption("S"), Button10});
+    // Caption and field pairs on a row, the pairs set apart from each other.
+    auto pairs = [](std::initializer_list<std::pair<QString, QWidget*>> items) {
+        auto* row = new QHBoxLayout;
+        row->setSpacing(4);
+        for (const auto& [caption, field] : items) {
+            if (row->count() > 0)
+                row->addSpacing(12);
+            row->addWidget(Caption(caption));
+            row->addWidget(field);
+        }
+        return row;
+    };
+    auto* row1 = pairs({{"Instrument Number:", ComboBox41},
+                        {"enabled:", ComboBox6},
+                        {"HART mode:", ComboBox16},
+                        {"Instrument type:", ComboBox17}});
+    row1->addStretch(1);
+    auto* row1b = pairs({{"Prefix length:", ComboBox34}, {"Clear cache time:", Edit1}});
+    AddAll(row1b, {Caption("S"), Button10});
+    row1b->addStretch(1);
     g3->addLayout(row1, 0, 0, 1, 6);
+    g3->addLayout(row1b, 1, 0, 1, 6);
 
     Label68 = Coloured(f.Label("Label68", "current (RTU_ADR)"), "aqua");
     Label69 = Coloured(f.Label("Label69", "variable_1(RTU_ADR)"), "aqua");
@@ -143,9 +194,24 @@ void ModbusPage::BuildChannel(QWidget*, QGridLayout* page) {
     QLabel** values[] = {&HLabel1, &HLabel2, &HLabel3, &HLabel4, &HLabel5};
     for (int i = 0; i < 5; ++i)
         *values[i] = Coloured(f.Label(QString("HLabel%1").arg(i + 1), "00000"), "aqua");
-    Row(g3, 1, {Label68, Label69, Label70, Label71, Label72});
-    Row(g3, 2, {Label19, Label24, Label27, Label28, Label29});
-    Row(g3, 3, {FAMOUT1, FAMOUT3, FAMOUT5, FAMOUT7, FAMOUT9, Button21});
-    Row(g3, 4, {HLabel1, HLabel2, HLabel3, HLabel4, HLabel5});
+    // Each column: its name and register address, the format under them, then the value.
+    QLabel* names[] = {Label68, Label69, Label70, Label71, Label72};
+    QLabel* addresses[] = {Label19, Label24, Label27, Label28, Label29};
+    for (int i = 0; i < 5; ++i) {
+        auto* cell = new QHBoxLayout;
+        cell->setSpacing(0);
+        cell->addWidget(names[i], 1);
+        cell->addWidget(addresses[i]);
+        g3->addLayout(cell, 2, i);
+    }
+    Row(g3, 3, {FAMOUT1, FAMOUT3, FAMOUT5, FAMOUT7, FAMOUT9});
+    Row(g3, 4, {HLabel1, HLabel2, HLabel3, HLabel4});
+    // The formats' "set" closes the table at its bottom right, beside the last value.
+    auto* last = new QHBoxLayout;
+    last->addWidget(HLabel5, 1);
+    last->addWidget(Button21);
+    g3->addLayout(last, 4, 4);
+    g3->setContentsMargins(6, 4, 6, 4);
+    g3->setVerticalSpacing(4);
     page->addWidget(GroupBox3, 0, 0, 1, 2);
 }

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 QStringList AvailablePortNames() {
     QStringList names;
@@ -28,4 +29,23 @@ QStringList AvailablePortNames() {
     }
 #endif
     return names;
+}
+
+QStringList PortListItems(const QStringList& recent, const QStringList& found) {
+    QStringList items;
+    for (int i = 1; i <= 12; ++i)
+        items << QString("COM%1").arg(i);
+    for (const QStringList* names : {&recent, &found})
+        for (const QString& name : *names)
+            if (!name.isEmpty() && !items.contains(name))
+                items << name;
+    return items;
+}
+
+QString PortDevicePath(const QString& name) {
+    static const QRegularExpression com(QStringLiteral("^COM([1-9][0-9]*)$"));
+    const QRegularExpressionMatch match = com.match(name);
+    if (match.hasMatch())
+        return QString("/dev/ttyS%1").arg(match.captured(1).toInt() - 1);
+    return name;
 }

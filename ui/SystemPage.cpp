@@ -17,10 +17,13 @@ SystemPage::SystemPage(TForm1& owner, QWidget* sheet, QWidget* portRow) : form(o
 
 void SystemPage::Build(QWidget* sheet, QWidget* portRow) {
     ControlFactory f{&form};
+    // The port row on top; under it the module's settings in two columns, the display
+    // on the right.
     auto* page = new QGridLayout(sheet);
+    page->setContentsMargins(6, 6, 6, 6);
     page->addWidget(portRow, 0, 0, 1, 2);
 
-    auto* left = new QVBoxLayout;
+    auto* left = new QGridLayout;
     // The module's two serial sides: speed, parity and their "set" button.
     struct Side {
         QGroupBox*& group;
@@ -32,6 +35,7 @@ void SystemPage::Build(QWidget* sheet, QWidget* portRow) {
         const char* caption;
         QStringList baudItems;
     };
+    int column = 0;
     for (Side side : {Side{GroupBox4,
                            ComboBox2,
                            ComboBox4,
@@ -52,30 +56,42 @@ void SystemPage::Build(QWidget* sheet, QWidget* portRow) {
         side.baud = f.Combo(side.names[1], side.baudItems);
         side.parity = f.Combo(side.names[2], ItemTexts(ParityItems));
         side.set = form.Handled(f.Button(side.names[3], "set"), this, side.setClick);
-        AddAll(new QHBoxLayout(side.group),
-               {Caption("baud:"), side.baud, Caption("parity:"), side.parity, side.set});
-        left->addWidget(side.group);
+        auto* row = new QHBoxLayout(side.group);
+        AddAll(row, {Caption("baud:"), side.baud, Caption("parity:"), side.parity});
+        row->addStretch(1);
+        row->addWidget(side.set);
+        left->addWidget(side.group, 0, column++);
     }
 
+    // A caption over its field and "set" button.
+    auto captionOver = [](QGroupBox* group, QLabel* caption,
+                          std::initializer_list<QWidget*> fields) {
+        auto* grid = new QGridLayout(group);
+        grid->addWidget(caption, 0, 0, 1, static_cast<int>(fields.size()));
+        int c = 0;
+        for (QWidget* field : fields)
+            grid->addWidget(field, 1, c++);
+        grid->setColumnStretch(0, 1);
+    };
     GroupBox14 = f.Group("GroupBox14", {});
     Edit6 = f.Edit("Edit6");
     Button27 = form.Handled(f.Button("Button27", "set"), this, &SystemPage::Button27Click);
-    AddAll(new QHBoxLayout(GroupBox14),
-           {Caption("instrument communication interval:"), Edit6, Caption(" *10 ms"), Button27});
-    left->addWidget(GroupBox14);
+    captionOver(GroupBox14, Caption("instrument communication interval:"),
+                {Edit6, Caption(" *10 ms"), Button27});
+    left->addWidget(GroupBox14, 1, 0);
 
     GroupBox7 = f.Group("GroupBox7", {});
     const QStringList modes = ItemTexts(OperatingModeItems);
     ComboBox7 = f.Shows("ComboBox7", modes, modes[0]);
     Button24 = form.Handled(f.Button("Button24", "set"), this, &SystemPage::Button24Click);
-    AddAll(new QHBoxLayout(GroupBox7), {Caption("Module operating mode:"), ComboBox7, Button24});
-    left->addWidget(GroupBox7);
+    captionOver(GroupBox7, Caption("Module operating mode:"), {ComboBox7, Button24});
+    left->addWidget(GroupBox7, 1, 1);
 
     GroupBox15 = f.Group("GroupBox15", {});
     Edit14 = f.Edit("Edit14");
     Button29 = form.Handled(f.Button("Button29", "set"), this, &SystemPage::Button29Click);
     AddAll(new QHBoxLayout(GroupBox15), {Caption("MODBUS Slave Address:"), Edit14, Button29});
-    left->addWidget(GroupBox15);
+    left->addWidget(GroupBox15, 2, 0, Qt::AlignTop);
 
     GroupBox21 = f.Group("GroupBox21", {});
     Label16 = Coloured(f.Label("Label16", "check the box when using USB to RS232 "
@@ -84,17 +100,19 @@ void SystemPage::Build(QWidget* sheet, QWidget* portRow) {
     Label16->setWordWrap(true);
     CheckBox1 = f.Named(new QCheckBox("COM_RTS", &form), "CheckBox1");
     CheckBox2 = f.Named(new QCheckBox("COM_DTR", &form), "CheckBox2");
-    auto* g21 = new QHBoxLayout(GroupBox21);
-    g21->addWidget(Label16, 1);
-    g21->addWidget(CheckBox1);
-    g21->addWidget(CheckBox2);
-    left->addWidget(GroupBox21);
-    left->addStretch(1);
+    auto* g21 = new QGridLayout(GroupBox21);
+    g21->addWidget(Label16, 0, 0, 1, 3);
+    g21->addWidget(CheckBox1, 1, 0);
+    g21->addWidget(CheckBox2, 1, 1);
+    g21->setColumnStretch(2, 1);
+    left->addWidget(GroupBox21, 2, 1);
+    left->setRowStretch(3, 1);
     page->addLayout(left, 1, 0);
 
     auto* right = new QVBoxLayout;
     GroupBox2 = f.Group("GroupBox2", "Display Parameter Configuration");
     auto* g2 = new QGridLayout(GroupBox2);
+    g2->setVerticalSpacing(2);
     TComboBox** values[] = {&XS01, &XS02, &XS03, &XS04};
     TComboBox** formats[] = {&XSFA1, &XSFA2, &XSFA3, &XSFA4};
     QPushButton** saves[] = {&Button34, &Button28, &Button25, &Button32};
@@ -116,20 +134,26 @@ void SystemPage::Build(QWidget* sheet, QWidget* portRow) {
         g2->addWidget(caption, i * 2, 0, 1, 3);
         Row(g2, i * 2 + 1, {*values[i], *formats[i], *saves[i]});
     }
+    g2->setColumnStretch(0, 1);
     Button8 = form.Handled(f.Button("Button8", "Digital tube testing 1"), this,
                            &SystemPage::Button8Click);
     Button100 = form.Handled(f.Button("Button100", "Digital tube testing 2"), this,
                              &SystemPage::Button100Click);
-    Row(g2, 8, {Button8, Button100});
+    auto* tests = new QHBoxLayout;
+    AddAll(tests, {Button8, Button100});
+    g2->addLayout(tests, 8, 0, 1, 3);
     right->addWidget(GroupBox2);
     Button30 = form.Handled(f.Button("Button30", "Parameter initialization"), this,
                             &SystemPage::Button30Click);
     Button23 =
         form.Handled(f.Button("Button23", "System Parameters"), this, &SystemPage::Button23Click);
-    right->addWidget(Button30);
-    right->addWidget(Button23);
+    auto* buttons = new QHBoxLayout;
+    AddAll(buttons, {Button30, Button23});
+    right->addLayout(buttons);
     right->addStretch(1);
     page->addLayout(right, 1, 1);
+    page->setColumnStretch(0, 2);
+    page->setColumnStretch(1, 1);
 }
 
 // A setting of the module's own line: the port closes shortly after it was sent.

@@ -21,6 +21,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     // The pages are built in English; the installed translation, if any, replaces their
     // captions (menus and docks translate their own texts).
     TranslateCaptions(centralWidget());
+    RestoreSession();
 }
 
 TForm1::~TForm1() = default;
@@ -71,6 +72,7 @@ void TForm1::ConnectLink() {
         Button6->setEnabled(false);
     });
     connect(&link, &ModuleLink::PortLost, this, [this] {
+        WatchLostPort();
         ShowMessage(this, "The serial port was lost (unplugged?). It has been closed.");
     });
 }

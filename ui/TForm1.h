@@ -9,6 +9,7 @@
 #include "link/ScriptLink.h"
 #include "ui/HartPage.h"
 #include "ui/ModbusPage.h"
+#include "ui/PortWatch.h"
 #include "ui/SystemPage.h"
 #include "ui/TComboBox.h"
 #include "ui/TDblClickLabel.h"
@@ -63,6 +64,7 @@ public:
     QLabel* Label60 = nullptr;
     QPlainTextEdit* Memo10 = nullptr;
     QPushButton* Button26 = nullptr;
+    QLabel* LinkStatus = nullptr; // one line under the receive field: the state of the link
     QTabWidget* PageControl1 = nullptr;
     QWidget* TabSheet1 = nullptr;
     QWidget* TabSheet2 = nullptr;
@@ -122,6 +124,8 @@ public:
     void Label8DblClick();
     void Edit14Change();
     void RefreshPortList();
+    // Shows `text` in the status line under the receive field (empty clears it).
+    void ShowLinkStatus(const QString& text);
 
     // ---- what the pages use to send
     enum class Shown { Text, Hex, Hidden };
@@ -143,6 +147,9 @@ public:
         OnClick(button, [page, handler] { (page->*handler)(); });
         return button;
     }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void BuildLayout();
@@ -171,4 +178,10 @@ private:
     bool awaitingReply = false;
     std::size_t droppedSeen = 0;
     std::array<int, 5> lineErrors{};
+
+    // ---- kept between runs, and the lost port brought back
+    void RestoreSession();
+    void WatchLostPort();
+    void ReopenLostPort();
+    PortWatch* lostPort = nullptr;
 };

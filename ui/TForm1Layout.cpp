@@ -21,6 +21,7 @@ void TForm1::BuildLayout() {
     auto* central = new QWidget(this);
     auto* outer = new QVBoxLayout(central);
     outer->setContentsMargins(4, 4, 4, 4);
+    outer->setSpacing(4);
 
     outer->addWidget(BuildHeader(central));
 
@@ -32,6 +33,7 @@ void TForm1::BuildLayout() {
     TabSheet2 = f.Named(new QWidget, "TabSheet2");
     TabSheet3 = f.Named(new QWidget, "TabSheet3");
     TabSheet4 = f.Named(new QWidget, "TabSheet4");
+    // A page scrolls only when the window is made smaller than the page needs.
     auto scrolled = [](QWidget* page) {
         auto* area = new QScrollArea;
         area->setWidget(page);
@@ -52,34 +54,49 @@ void TForm1::BuildLayout() {
 
     // ---- bottom area
     auto* bottom = new QGridLayout;
-    Label40 = f.Label("Label40", "send buffer:");
+    bottom->setVerticalSpacing(2);
+    Label40 = OnFixedBackground(f.Label("Label40", "send buffer:"), Qt::black);
     Edit8 = f.Edit("Edit8");
-    Label60 = f.Label("Label60", "Receive Buffer:");
+    Label60 = OnFixedBackground(f.Label("Label60", "Receive Buffer:"), Qt::black);
     Memo10 = f.Named(new QPlainTextEdit(central), "Memo10");
     Memo10->setLineWrapMode(QPlainTextEdit::NoWrap);
     Memo10->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo10->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    Memo10->setFixedHeight(80);
+    // Three lines of a reply and the horizontal scroll bar; the pages get the rest.
+    Memo10->setFixedHeight(Memo10->fontMetrics().lineSpacing() * 3 + 24);
     Button26 = f.Button("Button26", "clear buffer");
+    LinkStatus = OnFixedBackground(f.Label("LinkStatus", {}), Qt::black);
+    LinkStatus->setTextInteractionFlags(Qt::TextSelectableByMouse);
     bottom->addWidget(Label40, 0, 0);
     bottom->addWidget(Edit8, 0, 1);
     bottom->addWidget(Label60, 1, 0, Qt::AlignTop);
     bottom->addWidget(Memo10, 1, 1, 2, 1);
     bottom->addWidget(Button26, 2, 0, Qt::AlignTop);
+    bottom->addWidget(LinkStatus, 3, 1);
     outer->addLayout(bottom);
 
     setCentralWidget(central);
+
+    // The hidden double-click target keeps its place in the window's client area (below the
+    // menu bar) whatever the layouts do, over the header.
+    Label8 = new TDblClickLabel(central);
+    Label8->setObjectName("Label8");
+    Label8->setAttribute(Qt::WA_TranslucentBackground);
+    Label8->setGeometry(808, 8, 17, 33);
+    Label8->raise();
 }
 
 QWidget* TForm1::BuildHeader(QWidget* parent) {
     ControlFactory f{this};
     auto* header = new QWidget(parent);
     header->setAutoFillBackground(true);
+    // White whatever the theme, so its own text is dark whatever the theme too.
     Paint(header, QPalette::Window, Qt::white);
+    Paint(header, QPalette::WindowText, Qt::black);
     auto* headerRow = new QHBoxLayout(header);
     Image1 = f.Label("Image1", {});
     Image1->setFixedSize(98, 40);
-    Image1->setPixmap(QPixmap::fromImage(LoadJpeg(":/pictures/logo.jpg")));
+    Image1->setPixmap(PicturePixmap(":/pictures/logo.jpg", devicePixelRatioF()));
     Label41 = f.Label("Label41", "TALMIRE Configuration Software");
     Paint(Label41, QPalette::WindowText, Qt::red);
     QFont titleFont = Label41->font();
@@ -90,10 +107,6 @@ QWidget* TForm1::BuildHeader(QWidget* parent) {
     auto* titles = new QVBoxLayout;
     titles->addWidget(Label41);
     titles->addWidget(Label77);
-    Label8 = new TDblClickLabel(header);
-    Label8->setObjectName("Label8");
-    Label8->setFixedSize(17, 33);
-    Label8->setAttribute(Qt::WA_TranslucentBackground);
     Label76 = f.Label("Label76", "www.example.com");
     Label82 = f.Label("Label82", "TEL:+00 000 0000000");
     Label83 = f.Label("Label83", "E-mail:support@example.com");
@@ -105,7 +118,6 @@ QWidget* TForm1::BuildHeader(QWidget* parent) {
     headerRow->addWidget(Image1);
     headerRow->addLayout(titles);
     headerRow->addStretch(1);
-    headerRow->addWidget(Label8);
     headerRow->addLayout(contacts);
     header->setFixedHeight(64);
     return header;
@@ -127,11 +139,19 @@ QWidget* TForm1::BuildPortRow() {
     ComboBox13 = f.Selected("ComboBox13", ItemTexts(InterfaceTypeItems), 0);
     const QStringList counts = ItemTexts(InstrumentCountItems);
     ComboBox1 = f.Shows("ComboBox1", counts, counts[0]);
-    auto* g1 = new QHBoxLayout(GroupBox1);
-    AddAll(g1, {Caption("serial port:"), SPREALCOM, Caption("baud:"), ComboBox11,
-                Caption("parity:"), ComboBox10, Button1, Button6,
-                Caption("communication interface type:"), ComboBox13, Caption("+"), ComboBox1});
+    // The line's own settings, and under them the module's interface.
+    auto* g1 = new QVBoxLayout(GroupBox1);
     g1->setSpacing(4);
+    auto* line = new QHBoxLayout;
+    AddAll(line, {Caption("serial port:"), SPREALCOM, Caption("baud:"), ComboBox11,
+                  Caption("parity:"), ComboBox10, Button1, Button6});
+    line->addStretch(1);
+    auto* moduleSide = new QHBoxLayout;
+    AddAll(moduleSide,
+           {Caption("communication interface type:"), ComboBox13, Caption("+"), ComboBox1});
+    moduleSide->addStretch(1);
+    g1->addLayout(line);
+    g1->addLayout(moduleSide);
     SPREALCOM->setMinimumContentsLength(8);
     SPREALCOM->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     return GroupBox1;

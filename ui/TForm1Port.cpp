@@ -6,6 +6,9 @@
 #include "ui/Messages.h"
 #include "ui/PortNames.h"
 #include "ui/TForm1.h"
+#include "ui/WindowSession.h"
+
+#include <QFileInfo>
 
 void TForm1::Button1Click() {
     if (link.PortIsOpen) {
@@ -19,8 +22,11 @@ void TForm1::Button1Click() {
         ShowMessage(this, QString::fromStdString(NoItemMessage("\"parity:\" (None, Odd or Even)")));
         return;
     }
-    // Whatever was open closes first, with its pending auto-close.
+    // Whatever was open closes first, with its pending auto-close; the engineer's own
+    // choice ends the wait for a lost port.
     link.ClosePort();
+    if (lostPort != nullptr)
+        lostPort->Stop();
     const int baud = StrToInt(ComboBox11->currentText().toStdString());
     if (baud <= 0) {
         ShowMessage(this, "Please choose a baud rate above 0 for \"baud:\".");
@@ -39,6 +45,8 @@ void TForm1::Button1Click() {
                                                           : TRtsControl::RtsDisable);
     Button1->setText(tr("close"));
     Button6->setEnabled(true);
+    ShowLinkStatus({});
+    RememberPort(SPREALCOM->currentText());
 }
 
 void TForm1::Button6Click() {
@@ -64,10 +72,11 @@ void TForm1::Edit14Change() {
 void TForm1::RefreshPortList() {
     const QString shown = SPREALCOM->currentText();
     const int selected = SPREALCOM->currentIndex();
-    QStringList items;
-    for (int i = 1; i <= 12; ++i)
-        items << QString("COM%1").arg(i);
-    items << AvailablePortNames();
+    // Recent ports that are paths are offered while they exist (the adapter is plugged in).
+    QStringList recent = RecentPorts();
+    recent.removeIf(
+        [](const QString& name) { return name.startsWith('/') && !QFileInfo::exists(name); });
+    const QStringList items = PortListItems(recent, AvailablePortNames());
     const QSignalBlocker blocker(SPREALCOM);
     SPREALCOM->clear();
     SPREALCOM->addItems(items);

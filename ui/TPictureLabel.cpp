@@ -8,7 +8,7 @@ TPictureLabel::TPictureLabel(const QString& resourcePath, QWidget* parent)
 void TPictureLabel::showEvent(QShowEvent* event) {
     if (!pending.isEmpty()) {
         // One try only: a picture that cannot be decoded leaves the label empty.
-        setPixmap(QPixmap::fromImage(LoadJpeg(pending)));
+        setPixmap(PicturePixmap(pending, devicePixelRatioF()));
         pending.clear();
     }
     QLabel::showEvent(event);

@@ -7,6 +7,7 @@
 #include "ui/TrafficDock.h"
 
 #include <QElapsedTimer>
+#include <QRegularExpression>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -220,6 +221,44 @@ TEST_F(EndToEnd, Rs485SettingClosesThePortAndTheModuleSwitchesItsLine) {
     Open();
     Click(form->Button6);
     ASSERT_TRUE(WaitFor([&] { return form->Memo10->toPlainText() == "QV:10"; }));
+}
+
+// An unplugged adapter plugged in again: the window opens the same path with the same line
+// settings by itself, says so under the receive field, and the module answers.
+TEST_F(EndToEnd, LostPortIsReopenedWhenItsDeviceComesBack) {
+    Click(form->Button1); // closed: the module is set to 19200 baud from here on
+    form->ComboBox11->SetItemIndex(4);
+    kill(sim.pid, SIGTERM); // frees the link for a module at the new speed
+    waitpid(sim.pid, nullptr, 0);
+    sim.pid = -1;
+    auto module = std::make_unique<SimProcess>(std::vector<std::string>{"--baud", "19200"});
+    ASSERT_EQ(module->link, sim.link);
+    Open();
+
+    module.reset(); // unplugged: the far end hangs up and its link goes
+    ASSERT_TRUE(WaitFor([&] { return !form->link.PortIsOpen; }));
+    EXPECT_TRUE(form->LinkStatus->text().contains(" was lost at "))
+        << form->LinkStatus->text().toStdString();
+    EXPECT_TRUE(messages.join("|").contains("serial port was lost"));
+
+    module = std::make_unique<SimProcess>(std::vector<std::string>{"--baud", "19200"});
+    ASSERT_TRUE(WaitFor([&] { return form->link.PortIsOpen; }));
+    EXPECT_EQ(form->Button1->text(), "close");
+    EXPECT_TRUE(form->Button6->isEnabled());
+    const QRegularExpression said("^reconnected to " +
+                                  QRegularExpression::escape(QString::fromStdString(sim.link)) +
+                                  " at \\d\\d:\\d\\d:\\d\\d$");
+    EXPECT_TRUE(said.match(form->LinkStatus->text()).hasMatch())
+        << form->LinkStatus->text().toStdString();
+    Click(form->Button6);
+    ASSERT_TRUE(WaitFor([&] { return form->Memo10->toPlainText() == "QV:10"; }));
+
+    // Closed by hand, the port stays closed when its device comes and goes.
+    Click(form->Button1);
+    module.reset();
+    module = std::make_unique<SimProcess>(std::vector<std::string>{"--baud", "19200"});
+    QTest::qWait(300);
+    EXPECT_FALSE(form->link.PortIsOpen);
 }
 
 } // namespace

@@ -1,0 +1,41 @@
+#include "ui/PortWatch.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+PortWatch::PortWatch(QObject* parent) : QObject(parent) {
+    connect(&watcher, &QFileSystemWatcher::directoryChanged, this, &PortWatch::FolderChanged);
+}
+
+void PortWatch::Watch(const QString& devicePath) {
+    Stop();
+    path = QFileInfo(devicePath).absoluteFilePath();
+    WatchNearestFolder();
+}
+
+void PortWatch::Stop() {
+    if (!watcher.directories().isEmpty())
+        watcher.removePaths(watcher.directories());
+    path.clear();
+}
+
+void PortWatch::WatchNearestFolder() {
+    QString folder = QFileInfo(path).absolutePath();
+    while (!QFileInfo(folder).isDir() && !QDir(folder).isRoot())
+        folder = QFileInfo(folder).absolutePath();
+    if (watcher.directories() == QStringList{folder})
+        return;
+    if (!watcher.directories().isEmpty())
+        watcher.removePaths(watcher.directories());
+    watcher.addPath(folder);
+}
+
+void PortWatch::FolderChanged() {
+    if (!Watching())
+        return;
+    // A folder on the way may have come back with the device: watch the nearest again.
+    WatchNearestFolder();
+    // A symbolic link to a node that is gone does not count: exists() follows it.
+    if (QFileInfo::exists(path))
+        emit Appeared();
+}

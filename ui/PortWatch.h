@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QFileSystemWatcher>
+#include <QObject>
+#include <QString>
+
+// Waits for a device path to appear again after its adapter was unplugged, without
+// polling: it watches the nearest existing folder on the way to the path (inotify through
+// QFileSystemWatcher) and says so each time that folder changes while the path exists. A
+// folder that comes back with the device (/dev/serial/by-id) is followed down.
+class PortWatch : public QObject {
+    Q_OBJECT
+public:
+    explicit PortWatch(QObject* parent = nullptr);
+
+    void Watch(const QString& path);
+    void Stop();
+    bool Watching() const { return !path.isEmpty(); }
+    const QString& Path() const { return path; }
+
+signals:
+    // The path exists (again); emitted on every change of its folder while it does.
+    void Appeared();
+
+private:
+    void FolderChanged();
+    void WatchNearestFolder();
+
+    QFileSystemWatcher watcher;
+    QString path;
+};
