@@ -33,11 +33,10 @@ const QColor FailedColour(250, 200, 200);
 } // namespace
 
 CompareDialog::CompareDialog(TForm1& form_, LineSettings line_, Profile module_, Profile profile_)
-    : QDialog(&form_), form(form_), line(std::move(line_)), module(std::move(module_)),
-      profile(std::move(profile_)), task(new EngineTask(this)) {
+    : EngineDialog(&form_), form(form_), line(std::move(line_)), module(std::move(module_)),
+      profile(std::move(profile_)) {
     setObjectName("CompareDialog");
     setWindowTitle(tr("Compare with module"));
-    setAttribute(Qt::WA_DeleteOnClose);
     auto* layout = new QVBoxLayout(this);
     Summary = new QLabel(this);
     Summary->setObjectName("CompareSummary");
@@ -51,9 +50,7 @@ CompareDialog::CompareDialog(TForm1& form_, LineSettings line_, Profile module_,
     CompareTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
     CompareTable->setSelectionMode(QAbstractItemView::NoSelection);
     layout->addWidget(CompareTable);
-    WriteProgress = new QProgressBar(this);
-    WriteProgress->setObjectName("WriteProgress");
-    WriteProgress->setValue(0);
+    WriteProgress = TaskProgressBar("WriteProgress");
     layout->addWidget(WriteProgress);
     auto* buttons = new QDialogButtonBox(this);
     WriteDifferencesButton =
@@ -64,25 +61,9 @@ CompareDialog::CompareDialog(TForm1& form_, LineSettings line_, Profile module_,
     layout->addWidget(buttons);
     connect(WriteDifferencesButton, &QPushButton::clicked, this, [this] { WriteDifferences(); });
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
-    connect(task, &EngineTask::Stepped, this, [this](int done, int total, const QString&) {
-        WriteProgress->setMaximum(total);
-        WriteProgress->setValue(done);
-    });
     connect(task, &EngineTask::Finished, this, &CompareDialog::Finish);
     Fill();
     resize(720, 520);
-}
-
-CompareDialog::~CompareDialog() {
-    // The worker ends before the rows it reports to go.
-    delete task;
-}
-
-void CompareDialog::reject() {
-    if (task->Running())
-        task->Cancel();
-    else
-        QDialog::reject();
 }
 
 void CompareDialog::Fill() {

@@ -7,13 +7,12 @@
 #include "commission/ModuleProfile.h"
 #include "link/ScriptLink.h"
 
-#include <QDialog>
+#include "ui/EngineDialog.h"
 
 #include <optional>
 #include <string>
 #include <vector>
 
-class EngineTask;
 class QLabel;
 class QMessageBox;
 class QProgressBar;
@@ -21,17 +20,12 @@ class QPushButton;
 class QTableWidget;
 class TForm1;
 
-class CompareDialog : public QDialog {
+class CompareDialog : public EngineDialog {
     Q_OBJECT
 public:
     enum Column { Tick, Setting, Module, Wanted, Result };
 
     CompareDialog(TForm1& form, LineSettings line, Profile module, Profile profile);
-    ~CompareDialog() override;
-    CompareDialog(const CompareDialog&) = delete;
-    CompareDialog& operator=(const CompareDialog&) = delete;
-    // While a write runs, stops it instead of closing.
-    void reject() override;
 
     QTableWidget* CompareTable;
     QPushButton* WriteDifferencesButton;
@@ -58,6 +52,5 @@ private:
     LineSettings line;
     Profile module;
     Profile profile;
-    EngineTask* task;
     std::optional<LineSettings> endLine;
 };

@@ -31,9 +31,8 @@ QString ParityName(TParity parity) {
 } // namespace
 
 ScanDialog::ScanDialog(TForm1& form_, Kind kind_, LineSettings line_, bool portWasOpen_)
-    : QDialog(&form_), form(form_), kind(kind_), line(std::move(line_)), portWasOpen(portWasOpen_),
-      task(new EngineTask(this)) {
-    setAttribute(Qt::WA_DeleteOnClose);
+    : EngineDialog(&form_), form(form_), kind(kind_), line(std::move(line_)),
+      portWasOpen(portWasOpen_) {
     const char* names[] = {"FindModuleDialog", "ScanHartDialog", "ScanModbusDialog"};
     setObjectName(names[static_cast<int>(kind)]);
     const QString port = QString::fromStdString(line.port);
@@ -68,9 +67,7 @@ ScanDialog::ScanDialog(TForm1& form_, Kind kind_, LineSettings line_, bool portW
     FoundList = new QListWidget(this);
     FoundList->setObjectName("FoundList");
     layout->addWidget(FoundList);
-    ScanProgress = new QProgressBar(this);
-    ScanProgress->setObjectName("ScanProgress");
-    ScanProgress->setValue(0);
+    ScanProgress = TaskProgressBar("ScanProgress");
     layout->addWidget(ScanProgress);
     auto* buttons = new QDialogButtonBox(this);
     StartButton = buttons->addButton(kind == Kind::Line ? tr("&Try again") : tr("&Scan"),
@@ -88,26 +85,12 @@ ScanDialog::ScanDialog(TForm1& form_, Kind kind_, LineSettings line_, bool portW
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
     connect(FoundList, &QListWidget::itemDoubleClicked, this, &ScanDialog::Choose);
     connect(task, &EngineTask::Stepped, this, [this](int done, int total, const QString& what) {
-        ScanProgress->setMaximum(total);
-        ScanProgress->setValue(done);
         if (done < total)
             Summary->setText(tr("Trying %1...").arg(what));
     });
     connect(task, &EngineTask::Finished, this, &ScanDialog::Finish);
     StopButton->setEnabled(false);
     resize(460, 380);
-}
-
-ScanDialog::~ScanDialog() {
-    // The worker ends before the list it reports to goes.
-    delete task;
-}
-
-void ScanDialog::reject() {
-    if (task->Running())
-        task->Cancel();
-    else
-        QDialog::reject();
 }
 
 bool ScanDialog::Running() const {

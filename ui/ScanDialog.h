@@ -7,11 +7,10 @@
 
 #include "link/ScriptLink.h"
 
-#include <QDialog>
+#include "ui/EngineDialog.h"
 
 #include <vector>
 
-class EngineTask;
 class QLabel;
 class QListWidget;
 class QListWidgetItem;
@@ -21,7 +20,7 @@ class QSpinBox;
 class TForm1;
 struct LineTry;
 
-class ScanDialog : public QDialog {
+class ScanDialog : public EngineDialog {
     Q_OBJECT
 public:
     enum class Kind { Line, Hart, Modbus };
@@ -29,11 +28,6 @@ public:
     // `portWasOpen`: whether the window's port was open before the loan, so that it opens
     // again at `line` when the scan ends (a found module's line is always opened).
     ScanDialog(TForm1& form, Kind kind, LineSettings line, bool portWasOpen);
-    ~ScanDialog() override;
-    ScanDialog(const ScanDialog&) = delete;
-    ScanDialog& operator=(const ScanDialog&) = delete;
-    // While a scan runs, stops it instead of closing.
-    void reject() override;
 
     QLabel* Summary;
     QSpinBox* FromAddress;
@@ -59,5 +53,4 @@ private:
     LineSettings line;
     bool portWasOpen;
     std::optional<LineSettings> answeredAt;
-    EngineTask* task;
 };

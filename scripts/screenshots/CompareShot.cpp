@@ -5,27 +5,17 @@
 // MODULE.json stands for what the module holds (talmire-cli profile read), PROFILE.json for
 // the profile it is compared with. Run it on a real or virtual X display (screenshots.sh).
 
+#include "scripts/screenshots/Settle.h"
 #include "ui/CompareDialog.h"
 #include "ui/TForm1.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QPixmap>
-#include <QThread>
 
 #include <cstdio>
 
 namespace {
-
-void Settle(int milliseconds) {
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < milliseconds) {
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(10);
-    }
-}
 
 std::optional<Profile> Load(const char* path) {
     QFile file(QString::fromLocal8Bit(path));

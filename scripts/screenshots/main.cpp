@@ -4,14 +4,13 @@
 //
 // Run it on a real (or virtual) X display: scripts/screenshots.sh does that with xvfb-run.
 
+#include "scripts/screenshots/Settle.h"
 #include "ui/TForm1.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QPixmap>
 #include <QTabWidget>
-#include <QThread>
 
 #include <cstdio>
 
@@ -28,17 +27,6 @@ constexpr Page Pages[] = {
     {2, "page3-modbus.png"},
     {3, "page4-wiring.png"},
 };
-
-// Lets the window lay itself out and paint; the window manager-less display needs a few
-// rounds of the event loop after a page change.
-void Settle(int milliseconds) {
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < milliseconds) {
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(10);
-    }
-}
 
 } // namespace
 

@@ -3,6 +3,7 @@
 // scan. Each dialog runs its exchanges on a worker thread with the window's port lent to it.
 
 #include "commission/ModuleProfile.h"
+#include "tests/EventWait.h"
 #include "tests/e2e/SimProcess.h"
 #include "ui/CommissionTools.h"
 #include "ui/CompareDialog.h"
@@ -11,7 +12,6 @@
 #include "ui/TForm1.h"
 
 #include <QAction>
-#include <QElapsedTimer>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
@@ -43,14 +43,7 @@ protected:
         SetMessageSink(nullptr);
     }
     static bool WaitFor(const std::function<bool()>& done, int ms = 15000) {
-        QElapsedTimer timer;
-        timer.start();
-        while (!done()) {
-            if (timer.elapsed() > ms)
-                return false;
-            QTest::qWait(10);
-        }
-        return true;
+        return WaitForEvents(done, ms);
     }
     void Trigger(const char* action) {
         auto* found = form->findChild<QAction*>(action);
