@@ -32,7 +32,7 @@ bool CommissionTools::Reading() const {
     return readTask->Running();
 }
 
-void CommissionTools::ReadConfiguration(std::function<void(const LineSettings&)> then) {
+void CommissionTools::ReadConfiguration(const std::function<void(const LineSettings&)>& then) {
     if (readTask->Running() || form.PortLent())
         return;
     const std::optional<LineSettings> line = form.PortRowLine();

@@ -31,7 +31,7 @@ public:
     // Reads every setting with a progress dialog ("ReadProgress") and Cancel, fills the pages
     // as the module's own answers do, keeps the settings as the module's profile, and then
     // runs `then` with the line it read at.
-    void ReadConfiguration(std::function<void(const LineSettings&)> then = {});
+    void ReadConfiguration(const std::function<void(const LineSettings&)>& then = {});
     void SaveProfile();
     void OpenProfile();
     // Reads the module and shows it beside the opened profile; writing starts from there.
