@@ -1,6 +1,7 @@
 // The window's commissioning dialogs against the simulated module: a profile read, compared
 // with one changed setting, written and verified; the module found at another line; a HART
-// scan. Each dialog runs its exchanges on a worker thread with the window's port lent to it.
+// scan; a MODBUS scan stopped. Each dialog runs its exchanges on a worker thread with the window's
+// port lent to it.
 
 #include "commission/ModuleProfile.h"
 #include "tests/EventWait.h"
@@ -193,6 +194,25 @@ TEST_F(CommissionWindow, HartScanFindsTheInstrumentAndADoubleClickChoosesIt) {
     EXPECT_TRUE(form->link.PortIsOpen);
     emit dialog.FoundList->itemDoubleClicked(item);
     EXPECT_EQ(form->hartPage->ComboBox30->ListValue(), 5);
+}
+
+TEST_F(CommissionWindow, ModbusScanStoppedMidwayGivesThePortBack) {
+    Start({"--modbus-slave", "3"});
+    form->modbusPage->Edit18->setText("001");
+    Trigger("ActionScanModbus");
+    ASSERT_FALSE(form->commission->scanDialog.isNull());
+    ScanDialog& dialog = *form->commission->scanDialog;
+    ASSERT_TRUE(WaitFor([&] { return dialog.FoundList->count() > 0; }));
+    QTest::mouseClick(dialog.StopButton, Qt::LeftButton);
+    ASSERT_TRUE(WaitFor([&] { return !dialog.Running(); }, 3000));
+    EXPECT_EQ(dialog.Summary->text(), "Stopped.");
+    EXPECT_LT(dialog.ScanProgress->value(), 20);
+    EXPECT_FALSE(form->PortLent());
+    EXPECT_TRUE(form->link.PortIsOpen);
+    QListWidgetItem* item = dialog.FoundList->item(0);
+    EXPECT_EQ(item->data(Qt::UserRole).toInt(), 3);
+    emit dialog.FoundList->itemDoubleClicked(item);
+    EXPECT_EQ(form->modbusPage->Edit18->text(), "003");
 }
 
 } // namespace
