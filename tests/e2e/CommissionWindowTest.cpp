@@ -1,7 +1,7 @@
 // The window's commissioning dialogs against the simulated module: a profile read, compared
 // with one changed setting, written and verified; the module found at another line; a HART
-// scan; a MODBUS scan stopped. Each dialog runs its exchanges on a worker thread with the window's
-// port lent to it.
+// scan; a MODBUS scan stopped. Each dialog runs its exchanges on a worker thread with the
+// window's port lent to it.
 
 #include "commission/ModuleProfile.h"
 #include "tests/EventWait.h"
