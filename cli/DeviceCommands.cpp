@@ -1,6 +1,7 @@
 // The HART instruments and the MODBUS side: hart, modbus read, scans, monitor, float.
 
 #include "cli/Commands.h"
+#include "commission/ModuleScans.h"
 #include "config/ConfigFrames.h"
 #include "config/ConfigLists.h"
 #include "exchange/FloatText.h"
@@ -37,8 +38,7 @@ std::string Preambles(const CommandContext& c) {
 }
 
 std::optional<HartIdentity> TryIdentity(CommandContext& c, int address) {
-    const auto reply = c.session.Hart(Frame(HartIdentityQuery(Preambles(c), MasterMode, address)));
-    return DecodeIdentityReply(reply);
+    return ProbeHart(c.session, Preambles(c), address);
 }
 
 HartIdentity Identity(CommandContext& c, int address) {
@@ -100,9 +100,8 @@ ModbusRequest ModbusArguments(const CommandContext& c, const QString& countOptio
 }
 
 std::vector<RegisterValue> ReadRegisters(CliSession& session, const ModbusRequest& r) {
-    const ExchangeResult result =
-        session.Exchange(ModbusReadFrame(r.slave, r.start, r.count), ReplyEnd::ModbusLength,
-                         session.Options().timeout);
+    const ExchangeResult result = session.Exchange(ModbusReadFrame(r.slave, r.start, r.count),
+                                                   ReplyEnd::ModbusLength, session.Timeout());
     const ModbusReadReply reply = ParseModbusReadReply(result.reply, r.slave, r.count);
     switch (reply.status) {
     case ModbusReadReply::Status::Ok:
@@ -156,18 +155,16 @@ int Scan(CommandContext& c, int low, int high, const char* what, Probe probe) {
     }
     QJsonArray found;
     std::string text;
-    for (int address = from; address <= to; ++address) {
-        try {
-            if (const auto hit = probe(address)) {
-                found.append(hit->first);
-                text += hit->second;
-            }
-        } catch (const CliFailure& failure) {
-            if (failure.status == ExitPort || failure.status == ExitUsage) {
-                throw;
-            }
-        }
-    }
+    ScanAddresses(from, to,
+                  [&](int address) {
+                      const auto hit = probe(address);
+                      if (hit) {
+                          found.append(hit->first);
+                          text += hit->second;
+                      }
+                      return hit.has_value();
+                  },
+                  {});
     c.session.Print(QJsonObject{{what, found}},
                     text.empty() ? std::string("nothing answered\n") : text);
     return found.isEmpty() ? ExitNoAnswer : ExitOk;
@@ -232,33 +229,13 @@ int RunScanLine(CommandContext& c) {
     if (!c.session.Options().timeoutGiven) {
         c.session.SetTimeout(ScanTimeout);
     }
-    // The speeds of the window's lists, the most common first.
-    std::vector<std::uint32_t> speeds{9600};
-    for (const ItemText item : Rs485BaudItems) {
-        if (item != "9600") {
-            speeds.push_back(static_cast<std::uint32_t>(std::stoul(std::string(item))));
-        }
-    }
-    for (const std::uint32_t baud : speeds) {
-        for (std::size_t parity = 0; parity < ParityItems.size(); ++parity) {
-            c.session.SetLine(baud, static_cast<TParity>(parity));
-            try {
-                c.session.Link();
-                const std::string answer = c.session.Ascii(Frame(CommunicationQuery()));
-                if (answer.find("QV:") == std::string::npos) {
-                    continue;
-                }
-                const QString name = QString::fromUtf8(ParityItems[parity]);
-                c.session.Print(QJsonObject{{"baud", static_cast<qint64>(baud)}, {"parity", name}},
-                                "the module answers at " + std::to_string(baud) + " baud, parity " +
-                                    name.toStdString() + "\n");
-                return ExitOk;
-            } catch (const CliFailure& failure) {
-                if (failure.status != ExitNoAnswer) {
-                    throw;
-                }
-            }
-        }
+    if (const std::optional<LineTry> found = FindLine(c.session, AllLineTries(), {})) {
+        const QString name =
+            QString::fromUtf8(ParityItems[static_cast<std::size_t>(found->parity)]);
+        c.session.Print(QJsonObject{{"baud", static_cast<qint64>(found->baud)}, {"parity", name}},
+                        "the module answers at " + std::to_string(found->baud) + " baud, parity " +
+                            name.toStdString() + "\n");
+        return ExitOk;
     }
     throw CliFailure(ExitNoAnswer, "no answer at any speed and parity");
 }
@@ -278,11 +255,7 @@ int RunScanHart(CommandContext& c) {
 int RunScanModbus(CommandContext& c) {
     return Scan(
         c, 1, 247, "slaves", [&](int slave) -> std::optional<std::pair<QJsonValue, std::string>> {
-            const auto frame = ModbusReadFrame(static_cast<std::uint8_t>(slave), 0, 1);
-            const ExchangeResult result =
-                c.session.Exchange(frame, ReplyEnd::ModbusLength, c.session.Options().timeout);
-            if (ParseModbusReadReply(result.reply, static_cast<std::uint8_t>(slave), 1).status ==
-                ModbusReadReply::Status::Malformed) {
+            if (!ProbeModbus(c.session, slave)) {
                 return std::nullopt;
             }
             return std::pair{QJsonValue(slave), "slave " + std::to_string(slave) + " answers\n"};

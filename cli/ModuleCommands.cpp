@@ -1,7 +1,7 @@
 // The module's own configuration: info, system, channel and the profile commands.
 
 #include "cli/Commands.h"
-#include "cli/ModuleProfile.h"
+#include "commission/ProfileSequence.h"
 #include "config/ConfigFrames.h"
 #include "config/ConfigLists.h"
 #include "exchange/IntegerText.h"
@@ -14,66 +14,6 @@
 #include <sstream>
 
 namespace {
-
-std::vector<std::uint8_t> Frame(const FrameResult& frame) {
-    if (!frame.ok()) {
-        throw CliFailure(ExitUsage, frame.message);
-    }
-    return frame.bytes;
-}
-
-// A configuration query and its decoded answer. An answer without a length ends at the
-// line's gap, so a module that pauses in the middle of one gives a cut answer: a query changes
-// nothing, so it is asked once more before the answer counts as wrong.
-template <typename Reply>
-Reply Query(CliSession& session, const FrameResult& frame, const std::string& what,
-            const std::function<Reply(const std::string&)>& decode,
-            const std::function<bool(const Reply&)>& complete) {
-    std::string answer;
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        answer = session.Ascii(Frame(frame));
-        Reply reply = decode(answer);
-        if (complete(reply) && !reply.error) {
-            return reply;
-        }
-    }
-    throw CliFailure(ExitDeviceError, "unexpected answer to the " + what + ": \"" + answer + "\"");
-}
-
-CommunicationReply ReadLink(CliSession& session) {
-    return Query<CommunicationReply>(session, CommunicationQuery(), "communication query",
-                                     DecodeCommunicationReply,
-                                     [](const CommunicationReply& r) { return r.Answered(); });
-}
-
-SystemParameterReply ReadSystem(CliSession& session) {
-    // The polling interval is the answer's last field.
-    return Query<SystemParameterReply>(
-        session, SystemParameterQuery(), "system parameter query", DecodeSystemParameterReply,
-        [](const SystemParameterReply& r) { return r.slaveAddress && r.pollInterval; });
-}
-
-ChannelReply ReadChannel(CliSession& session, int instrument) {
-    // The register formats end the answer, or a custom instrument's second read command.
-    return Query<ChannelReply>(
-        session, ModbusParameterQuery(instrument), "channel query",
-        [](const std::string& text) { return DecodeChannelReply(text, -1); },
-        [](const ChannelReply& r) {
-            return r.instrumentType && r.registerFormats.back() &&
-                   (!r.custom.value_or(false) || r.commands.back().bytes);
-        });
-}
-
-Profile ReadModule(CliSession& session) {
-    const CommunicationReply link = ReadLink(session);
-    const SystemParameterReply system = ReadSystem(session);
-    std::vector<ChannelReply> channels;
-    channels.reserve(ChannelCount);
-    for (int i = 0; i < ChannelCount; ++i) {
-        channels.push_back(ReadChannel(session, i));
-    }
-    return ModuleProfile(link, system, channels);
-}
 
 // A profile file, refused with its reason (a usage error: nothing has been sent).
 Profile LoadProfile(const QString& path) {
@@ -175,38 +115,6 @@ int RunProfileDiff(CommandContext& c) {
                : ExitDeviceError;
 }
 
-namespace {
-
-// The settings as the module holds them after a write: the query that reads them back.
-Profile ReadBack(CliSession& session, int query) {
-    if (query == -1) {
-        return SystemSettings(ReadLink(session), {});
-    }
-    if (query == -2) {
-        return SystemSettings({}, ReadSystem(session));
-    }
-    return ChannelSettings(query, ReadChannel(session, query));
-}
-
-// Speed and parity of a side from a profile's line settings: the values, never the labels,
-// which are for the reader.
-void FollowLine(CliSession& session, const Profile& wanted, const std::string& side) {
-    const ProfileSetting* baud = Find(wanted, side + ".baud");
-    const ProfileSetting* parity = Find(wanted, side + ".parity");
-    const int baudIndex = baud ? TryStrToInt(baud->value).value_or(-1) : -1;
-    const int parityIndex = parity ? TryStrToInt(parity->value).value_or(-1) : -1;
-    const std::span<const ItemText> speeds =
-        side == "rs232" ? std::span<const ItemText>(Rs232BaudItems) : Rs485BaudItems;
-    if (baudIndex >= 0 && baudIndex < static_cast<int>(speeds.size()) && parityIndex >= 0 &&
-        parityIndex < static_cast<int>(ParityItems.size())) {
-        session.SetLine(static_cast<std::uint32_t>(
-                            std::stoul(std::string(speeds[static_cast<std::size_t>(baudIndex)]))),
-                        static_cast<TParity>(parityIndex));
-    }
-}
-
-} // namespace
-
 int RunProfileWrite(CommandContext& c) {
     const Profile wanted = LoadProfile(c.arguments[0]);
     const Profile module = ReadModule(c.session);
@@ -232,29 +140,11 @@ int RunProfileWrite(CommandContext& c) {
             std::cerr << "talmire-cli: writing the module's " << write.line
                       << " line settings; the link will change if the tool is on that side\n";
         }
-        const std::string answer = c.session.Ascii(write.frame.bytes);
-        if (answer.find("QQS OK") == std::string::npos) {
-            throw CliFailure(ExitDeviceError,
-                             "the module refused " + write.group + ": \"" + answer + "\"");
-        }
-        Profile now;
-        try {
-            now = ReadBack(c.session, write.readBack);
-        } catch (const CliFailure& failure) {
-            if (write.line.empty() || failure.status != ExitNoAnswer) {
-                throw;
-            }
-            // The module now speaks at the line settings just written.
-            FollowLine(c.session, wanted, write.line);
-            now = ReadBack(c.session, write.readBack);
-        }
-        for (const std::string& key : write.keys) {
-            const ProfileSetting* want = Find(wanted, key);
-            const ProfileSetting* held = Find(now, key);
-            if (want && (!held || held->value != want->value)) {
-                throw CliFailure(ExitDeviceError, key + " reads back as " +
-                                                      (held ? held->value : "nothing") +
-                                                      " after writing " + want->value);
+        for (const SettingCheck& check : WriteAndVerify(c.session, wanted, write)) {
+            if (!check.Verified()) {
+                throw CliFailure(ExitDeviceError, check.key + " reads back as " +
+                                                      check.held.value_or("nothing") +
+                                                      " after writing " + check.wanted);
             }
         }
     }

@@ -35,7 +35,9 @@
 
 class MonitorDock;
 class RegisterDock;
+class CommissionTools;
 class TrafficDock;
+struct ModuleReplies;
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
@@ -88,6 +90,10 @@ public:
     QAction* ActionTrafficLog = nullptr;
     QAction* ActionAbout = nullptr;
     TrafficDock* trafficDock = nullptr;
+    // Profiles, finding the module and the scans (ActionReadConfiguration ... ActionScanModbus).
+    CommissionTools* commission = nullptr;
+    // Fills the pages from a whole configuration read, as the module's own answers do.
+    void ShowModuleReplies(const ModuleReplies& replies);
     // An action named `objectName` at the end of `menu`.
     QAction* AddAction(QMenu* menu, const char* objectName, const QString& text,
                        const QKeySequence& shortcut = {});
@@ -159,6 +165,7 @@ private:
     void ConnectLink();
     void BuildMenus();
     void BuildMonitor();
+    void BuildCommissionActions();
     void ConnectTrafficLog();
     void ShowReply(RequestKind kind, const DecodedReply& reply);
     void ShowTimeout(TimeoutReport report);

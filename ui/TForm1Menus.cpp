@@ -53,6 +53,8 @@ void TForm1::BuildMenus() {
     QAction* quit = AddAction(MenuFile, "ActionQuit", tr("&Quit"), QKeySequence::Quit);
     connect(quit, &QAction::triggered, this, &QWidget::close);
 
+    BuildCommissionActions();
+
     ActionAbout = AddAction(MenuHelp, "ActionAbout", tr("&About TALMIRE..."));
     connect(ActionAbout, &QAction::triggered, this, [this] { ShowAbout(); });
 

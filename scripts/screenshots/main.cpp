@@ -7,16 +7,15 @@
 // Run it on a real (or virtual) X display: scripts/screenshots.sh does that with xvfb-run.
 
 #include "scripts/screenshots/OutputDir.h"
+#include "scripts/screenshots/Settle.h"
 #include "ui/TForm1.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QPalette>
 #include <QPixmap>
 #include <QStyleFactory>
 #include <QTabWidget>
-#include <QThread>
 
 #include <cstdio>
 #include <cstring>
@@ -34,17 +33,6 @@ constexpr Page Pages[] = {
     {2, "page3-modbus.png"},
     {3, "page4-wiring.png"},
 };
-
-// Lets the window lay itself out and paint; the window manager-less display needs a few
-// rounds of the event loop after a page change.
-void Settle(int milliseconds) {
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < milliseconds) {
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(10);
-    }
-}
 
 // A dark palette of the kind dark desktop themes give Qt programs.
 QPalette DarkPalette() {

@@ -7,13 +7,13 @@
 // virtual X display, as scripts/screenshots.sh does.
 
 #include "scripts/screenshots/OutputDir.h"
+#include "scripts/screenshots/Settle.h"
 #include "tests/e2e/SimProcess.h"
 #include "ui/MonitorDock.h"
 #include "ui/TForm1.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QSpinBox>
 #include <QThread>
 
@@ -38,12 +38,7 @@ int main(int argc, char** argv) {
     form.resizeDocks({form.monitorDock}, {520}, Qt::Vertical);
     form.monitorDock->findChild<QSpinBox*>("MonitorInterval")->setValue(200);
     form.monitorDock->Start();
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < 10000) {
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(10);
-    }
+    Settle(10000);
     const QString path = out.filePath(QStringLiteral("monitor.png"));
     const bool saved = form.grab().toImage().save(path, "PNG");
     form.monitorDock->Stop();

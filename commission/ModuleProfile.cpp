@@ -1,4 +1,4 @@
-#include "cli/ModuleProfile.h"
+#include "commission/ModuleProfile.h"
 
 #include "config/ConfigFrames.h"
 #include "config/ConfigLists.h"

@@ -1,0 +1,175 @@
+#include "ui/CommissionTools.h"
+
+#include "commission/ProfileSequence.h"
+#include "ui/CompareDialog.h"
+#include "ui/EngineTask.h"
+#include "ui/Messages.h"
+#include "ui/ScanDialog.h"
+#include "ui/TForm1.h"
+
+#include <QFile>
+#include <QFileDialog>
+#include <QProgressDialog>
+
+#include <memory>
+
+namespace {
+
+// A configuration answer takes at most a few hundred milliseconds at the slowest speed.
+constexpr std::chrono::milliseconds ReadTimeout{1000};
+const QString ProfileFilter = QObject::tr("TALMIRE profiles (*.json);;All files (*)");
+
+} // namespace
+
+CommissionTools::CommissionTools(TForm1& form_)
+    : QObject(&form_), form(form_), readTask(new EngineTask(this)) {}
+
+CommissionTools::~CommissionTools() {
+    delete readTask;
+}
+
+bool CommissionTools::Reading() const {
+    return readTask->Running();
+}
+
+void CommissionTools::ReadConfiguration(const std::function<void(const LineSettings&)>& then) {
+    if (readTask->Running() || form.PortLent())
+        return;
+    const std::optional<LineSettings> line = form.PortRowLine();
+    if (!line)
+        return;
+    const bool wasOpen = form.LendPort(tr("reading the configuration"));
+    auto* progress = new QProgressDialog(tr("Reading the module's configuration..."), tr("Cancel"),
+                                         0, 2 + ChannelCount, &form);
+    progress->setObjectName("ReadProgress");
+    progress->setWindowTitle(tr("Read whole configuration"));
+    progress->setAutoReset(false);
+    progress->setAutoClose(false);
+    progress->setMinimumDuration(0);
+    progress->setWindowModality(Qt::WindowModal);
+    progress->setAttribute(Qt::WA_DeleteOnClose);
+    readProgress = progress;
+    connect(progress, &QProgressDialog::canceled, readTask, &EngineTask::Cancel);
+    auto replies = std::make_shared<ModuleReplies>();
+    disconnect(readTask, nullptr, this, nullptr);
+    connect(readTask, &EngineTask::Stepped, this, [this](int done, int, const QString& what) {
+        if (readProgress) {
+            readProgress->setValue(done);
+            readProgress->setLabelText(tr("Reading the module's %1...").arg(what));
+        }
+    });
+    connect(readTask, &EngineTask::Finished, this,
+            [this, line = *line, wasOpen, replies, then](const QString& error, bool cancelled) {
+                if (readProgress)
+                    readProgress->close();
+                // The port opens again for the compare's write, or when it was open before.
+                form.ReturnPort(wasOpen || (then && error.isEmpty())
+                                    ? std::optional<LineSettings>(line)
+                                    : std::nullopt);
+                if (cancelled)
+                    return;
+                if (!error.isEmpty()) {
+                    ShowMessage(&form, tr("The configuration could not be read: %1").arg(error));
+                    return;
+                }
+                moduleProfile = replies->ToProfile();
+                form.ShowModuleReplies(*replies);
+                if (then)
+                    then(line);
+            });
+    progress->show();
+    readTask->Start([line = *line, replies](const Progress& steps) {
+        ModuleLine moduleLine(line, ReadTimeout);
+        *replies = ReadModuleReplies(moduleLine, steps);
+    });
+}
+
+bool CommissionTools::SaveProfileTo(const QString& path) {
+    if (!moduleProfile) {
+        ShowMessage(&form, tr("Read the module's configuration first (Module, Read whole "
+                              "configuration)."));
+        return false;
+    }
+    QFile file(path);
+    const std::string json = ProfileToJson(*moduleProfile);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        file.write(json.data(), static_cast<qint64>(json.size())) !=
+            static_cast<qint64>(json.size()) ||
+        !file.flush()) {
+        ShowMessage(&form, tr("%1 cannot be written: %2").arg(path, file.errorString()));
+        return false;
+    }
+    return true;
+}
+
+bool CommissionTools::OpenProfileFrom(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        ShowMessage(&form, tr("%1 cannot be read: %2").arg(path, file.errorString()));
+        return false;
+    }
+    std::string error;
+    std::optional<Profile> profile = ProfileFromJson(file.readAll().toStdString(), error);
+    if (!profile) {
+        ShowMessage(&form, tr("%1 is not a profile: %2").arg(path, QString::fromStdString(error)));
+        return false;
+    }
+    openedProfile = std::move(profile);
+    openedPath = path;
+    return true;
+}
+
+void CommissionTools::SaveProfile() {
+    if (!moduleProfile) {
+        SaveProfileTo(QString());
+        return;
+    }
+    const QString path =
+        QFileDialog::getSaveFileName(&form, tr("Save profile"), openedPath, ProfileFilter);
+    if (!path.isEmpty())
+        SaveProfileTo(path);
+}
+
+void CommissionTools::OpenProfile() {
+    const QString path =
+        QFileDialog::getOpenFileName(&form, tr("Open profile"), openedPath, ProfileFilter);
+    if (!path.isEmpty())
+        OpenProfileFrom(path);
+}
+
+void CommissionTools::CompareProfile() {
+    if (!openedProfile) {
+        ShowMessage(&form, tr("Open a profile first (File, Open profile...)."));
+        return;
+    }
+    ReadConfiguration([this](const LineSettings& line) {
+        auto* dialog = new CompareDialog(form, line, *moduleProfile, *openedProfile);
+        compareDialog = dialog;
+        dialog->show();
+    });
+}
+
+void CommissionTools::Scan(int kind) {
+    if (form.PortLent() || readTask->Running())
+        return;
+    const std::optional<LineSettings> line = form.PortRowLine();
+    if (!line)
+        return;
+    auto* dialog =
+        new ScanDialog(form, static_cast<ScanDialog::Kind>(kind), *line, form.link.PortIsOpen);
+    scanDialog = dialog;
+    dialog->show();
+    dialog->Start();
+}
+
+void CommissionTools::FindModule() {
+    Scan(static_cast<int>(ScanDialog::Kind::Line));
+}
+
+void CommissionTools::ScanHart() {
+    Scan(static_cast<int>(ScanDialog::Kind::Hart));
+}
+
+void CommissionTools::ScanModbus() {
+    Scan(static_cast<int>(ScanDialog::Kind::Modbus));
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+// The module's settings beside a profile's: one row per setting of the profile, the
+// differences marked and ticked. "Write differences" writes the ticked rows on a worker
+// thread, reads each group back and marks every written row verified or failed.
+
+#include "commission/ModuleProfile.h"
+#include "link/ScriptLink.h"
+
+#include "ui/EngineDialog.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+class QLabel;
+class QMessageBox;
+class QProgressBar;
+class QPushButton;
+class QTableWidget;
+class TForm1;
+
+class CompareDialog : public EngineDialog {
+    Q_OBJECT
+public:
+    enum Column { Tick, Setting, Module, Wanted, Result };
+
+    CompareDialog(TForm1& form, LineSettings line, Profile module, Profile profile);
+
+    QTableWidget* CompareTable;
+    QPushButton* WriteDifferencesButton;
+    QProgressBar* WriteProgress;
+    QLabel* Summary;
+
+    // The row of setting `key`, -1 when the profile has none.
+    int RowOf(const std::string& key) const;
+    // The settings whose rows are ticked.
+    std::vector<std::string> TickedKeys() const;
+    // Starts writing the ticked rows; a write that changes a line speed or parity asks first
+    // (the box "LineChangeBox").
+    void WriteDifferences();
+
+private:
+    void Fill();
+    // The profile asked for, with only the ticked rows taken from the profile.
+    Profile TickedProfile() const;
+    void StartWrite(const Profile& wanted, const std::vector<ProfileWrite>& writes);
+    void Mark(const std::string& key, bool verified, const QString& text);
+    void Finish(const QString& error, bool cancelled);
+
+    TForm1& form;
+    LineSettings line;
+    Profile module;
+    Profile profile;
+    std::optional<LineSettings> endLine;
+};

@@ -1,0 +1,214 @@
+#include "ui/ScanDialog.h"
+
+#include "commission/ModuleScans.h"
+#include "config/ConfigLists.h"
+#include "exchange/HexText.h"
+#include "hart/HartFrames.h"
+#include "ui/EngineTask.h"
+#include "ui/TForm1.h"
+
+#include <QDialogButtonBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+
+// A scan's exchanges wait as long as the command-line tool's: an instrument or slave that is
+// there answers well within it.
+constexpr std::chrono::milliseconds ScanTimeout{200};
+
+QString ParityName(TParity parity) {
+    return QString::fromUtf8(ParityItems[static_cast<std::size_t>(parity)]);
+}
+
+} // namespace
+
+ScanDialog::ScanDialog(TForm1& form_, Kind kind_, LineSettings line_, bool portWasOpen_)
+    : EngineDialog(&form_), form(form_), kind(kind_), line(std::move(line_)),
+      portWasOpen(portWasOpen_) {
+    const char* names[] = {"FindModuleDialog", "ScanHartDialog", "ScanModbusDialog"};
+    setObjectName(names[static_cast<int>(kind)]);
+    const QString port = QString::fromStdString(line.port);
+    setWindowTitle(kind == Kind::Line   ? tr("Find module on %1").arg(port)
+                   : kind == Kind::Hart ? tr("Scan HART addresses on %1").arg(port)
+                                        : tr("Scan MODBUS slaves on %1").arg(port));
+    auto* layout = new QVBoxLayout(this);
+    Summary = new QLabel(this);
+    Summary->setObjectName("ScanSummary");
+    layout->addWidget(Summary);
+    auto* range = new QHBoxLayout;
+    FromAddress = new QSpinBox(this);
+    FromAddress->setObjectName("FromAddress");
+    ToAddress = new QSpinBox(this);
+    ToAddress->setObjectName("ToAddress");
+    const int low = kind == Kind::Modbus ? 1 : 0;
+    const int high = kind == Kind::Modbus ? 247 : HartPollAddressItems - 1;
+    for (QSpinBox* box : {FromAddress, ToAddress})
+        box->setRange(low, high);
+    FromAddress->setValue(low);
+    ToAddress->setValue(high);
+    range->addWidget(new QLabel(tr("From address:"), this));
+    range->addWidget(FromAddress);
+    range->addWidget(new QLabel(tr("to:"), this));
+    range->addWidget(ToAddress);
+    range->addStretch();
+    layout->addLayout(range);
+    for (int i = 0; i < range->count(); ++i) {
+        if (QWidget* widget = range->itemAt(i)->widget())
+            widget->setVisible(kind != Kind::Line);
+    }
+    FoundList = new QListWidget(this);
+    FoundList->setObjectName("FoundList");
+    layout->addWidget(FoundList);
+    ScanProgress = TaskProgressBar("ScanProgress");
+    layout->addWidget(ScanProgress);
+    auto* buttons = new QDialogButtonBox(this);
+    StartButton = buttons->addButton(kind == Kind::Line ? tr("&Try again") : tr("&Scan"),
+                                     QDialogButtonBox::ActionRole);
+    StartButton->setObjectName("StartButton");
+    StopButton = buttons->addButton(tr("S&top"), QDialogButtonBox::ActionRole);
+    StopButton->setObjectName("StopButton");
+    QPushButton* close = buttons->addButton(QDialogButtonBox::Close);
+    layout->addWidget(buttons);
+    if (kind != Kind::Line)
+        FoundList->setToolTip(tr("Double-click an address to put it into the page's field."));
+
+    connect(StartButton, &QPushButton::clicked, this, [this] { Start(); });
+    connect(StopButton, &QPushButton::clicked, task, &EngineTask::Cancel);
+    connect(close, &QPushButton::clicked, this, &QDialog::reject);
+    connect(FoundList, &QListWidget::itemDoubleClicked, this, &ScanDialog::Choose);
+    connect(task, &EngineTask::Stepped, this, [this](int done, int total, const QString& what) {
+        if (done < total)
+            Summary->setText(tr("Trying %1...").arg(what));
+    });
+    connect(task, &EngineTask::Finished, this, &ScanDialog::Finish);
+    StopButton->setEnabled(false);
+    resize(460, 380);
+}
+
+bool ScanDialog::Running() const {
+    return task->Running();
+}
+
+std::vector<LineTry> ScanDialog::Tries() const {
+    // The port row's own line first, then every speed of its list with every parity. The
+    // list's "15200" is no speed the module has, and no port sets it: it is left out.
+    std::vector<LineTry> tries{{line.baud, line.parity}};
+    for (int b = 0; b < form.ComboBox11->count(); ++b) {
+        const QString baud = form.ComboBox11->itemText(b);
+        if (std::find(Rs485BaudItems.begin(), Rs485BaudItems.end(), baud.toStdString()) ==
+            Rs485BaudItems.end())
+            continue;
+        for (int p = 0; p < form.ComboBox10->count() && p < static_cast<int>(ParityItems.size());
+             ++p) {
+            const LineTry attempt{baud.toUInt(), static_cast<TParity>(p)};
+            if (attempt.baud != line.baud || attempt.parity != line.parity)
+                tries.push_back(attempt);
+        }
+    }
+    return tries;
+}
+
+void ScanDialog::Start() {
+    if (task->Running())
+        return;
+    FoundList->clear();
+    answeredAt.reset();
+    StartButton->setEnabled(false);
+    StopButton->setEnabled(true);
+    ScanProgress->setValue(0);
+    form.LendPort(windowTitle());
+    const int from = FromAddress->value();
+    const int to = ToAddress->value();
+    if (kind == Kind::Line) {
+        task->Start([this, at = line, tries = Tries()](const Progress& progress) {
+            ModuleLine moduleLine(at, ScanTimeout);
+            const auto tried = [this](const LineTry& attempt, bool answered) {
+                const QString text =
+                    tr("%1 baud, parity %2: %3")
+                        .arg(attempt.baud)
+                        .arg(ParityName(attempt.parity),
+                             answered ? tr("the module answers") : tr("no answer"));
+                task->Post([this, text] { Found(-1, text); });
+            };
+            if (const auto found = FindLine(moduleLine, tries, tried, progress))
+                task->Post([this, end = moduleLine.Line()] { answeredAt = end; });
+        });
+        return;
+    }
+    const std::string preambles = form.hartPage->Edit9->text().toStdString();
+    task->Start([this, at = line, from, to, preambles](const Progress& progress) {
+        ModuleLine moduleLine(at, ScanTimeout);
+        if (kind == Kind::Hart) {
+            ScanAddresses(
+                from, to,
+                [&](int address) {
+                    const auto id = ProbeHart(moduleLine, preambles, address);
+                    if (id) {
+                        const QString text =
+                            tr("address %1: manufacturer %2, device type %3, device id %4")
+                                .arg(address)
+                                .arg(QString::fromStdString(ByteToHex(id->manufacturerId)),
+                                     QString::fromStdString(ByteToHex(id->deviceType)),
+                                     QString::fromStdString(HexDump(id->deviceId)).trimmed());
+                        task->Post([this, address, text] { Found(address, text); });
+                    }
+                    return id.has_value();
+                },
+                {}, progress);
+        } else {
+            ScanAddresses(
+                from, to, [&](int slave) { return ProbeModbus(moduleLine, slave); },
+                [this](int slave) {
+                    task->Post([this, slave] { Found(slave, tr("slave %1 answers").arg(slave)); });
+                },
+                progress);
+        }
+    });
+}
+
+void ScanDialog::Found(int address, const QString& text) {
+    auto* item = new QListWidgetItem(text, FoundList);
+    item->setData(Qt::UserRole, address);
+}
+
+void ScanDialog::Finish(const QString& error, bool cancelled) {
+    StartButton->setEnabled(true);
+    StopButton->setEnabled(false);
+    if (answeredAt) {
+        form.ReturnPort(answeredAt);
+        Summary->setText(tr("The module answers at %1 baud, parity %2; the port is open there.")
+                             .arg(answeredAt->baud)
+                             .arg(ParityName(answeredAt->parity)));
+        return;
+    }
+    form.ReturnPort(portWasOpen ? std::optional<LineSettings>(line) : std::nullopt);
+    if (cancelled)
+        Summary->setText(tr("Stopped."));
+    else if (!error.isEmpty())
+        Summary->setText(tr("The scan stopped: %1").arg(error));
+    else if (kind == Kind::Line)
+        Summary->setText(tr("No answer at any speed and parity."));
+    else
+        Summary->setText(FoundList->count() == 0 ? tr("Nothing answered.")
+                                                 : tr("%1 answered.").arg(FoundList->count()));
+}
+
+void ScanDialog::Choose(QListWidgetItem* item) {
+    const int address = item->data(Qt::UserRole).toInt();
+    if (address < 0 || kind == Kind::Line)
+        return;
+    if (kind == Kind::Hart) {
+        form.hartPage->ComboBox30->SetItemIndex(address);
+        form.hartPage->ComboBox30Change();
+    } else {
+        form.modbusPage->Edit18->setText(QString("%1").arg(address, 3, 10, QChar('0')));
+    }
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+// Looking for what answers on the port: the module's speed and parity ("Find module"), the
+// HART instruments behind it, or the MODBUS slaves on the line. Runs on a worker thread with
+// the window's port lent to it, lists each answer (each try when finding the module), and
+// stops on "Stop". A double click on a found address puts it into the page's field.
+
+#include "link/ScriptLink.h"
+
+#include "ui/EngineDialog.h"
+
+#include <vector>
+
+class QLabel;
+class QListWidget;
+class QListWidgetItem;
+class QProgressBar;
+class QPushButton;
+class QSpinBox;
+class TForm1;
+struct LineTry;
+
+class ScanDialog : public EngineDialog {
+    Q_OBJECT
+public:
+    enum class Kind { Line, Hart, Modbus };
+
+    // `portWasOpen`: whether the window's port was open before the loan, so that it opens
+    // again at `line` when the scan ends (a found module's line is always opened).
+    ScanDialog(TForm1& form, Kind kind, LineSettings line, bool portWasOpen);
+
+    QLabel* Summary;
+    QSpinBox* FromAddress;
+    QSpinBox* ToAddress;
+    QListWidget* FoundList;
+    QProgressBar* ScanProgress;
+    QPushButton* StartButton;
+    QPushButton* StopButton;
+
+    // Lends the port and starts the scan (the module's lines: every speed and parity of the
+    // port row, the row's own first).
+    void Start();
+    bool Running() const;
+
+private:
+    std::vector<LineTry> Tries() const;
+    void Found(int address, const QString& text);
+    void Finish(const QString& error, bool cancelled);
+    void Choose(QListWidgetItem* item);
+
+    TForm1& form;
+    Kind kind;
+    LineSettings line;
+    bool portWasOpen;
+    std::optional<LineSettings> answeredAt;
+};
