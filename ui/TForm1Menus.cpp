@@ -103,7 +103,8 @@ bool TForm1::LendPort(const QString& user) {
     lentTo = user;
     PageControl1->setEnabled(false);
     GroupBox1->setEnabled(false);
-    setWindowTitle(tr("TALMIRE - port in use by %1").arg(user));
+    ShowLinkStatus(
+        tr("The port is in use by %1; the pages wait until it is given back.").arg(user));
     return wasOpen;
 }
 
@@ -111,7 +112,7 @@ void TForm1::ReturnPort(const std::optional<LineSettings>& reopenAt) {
     lentTo.clear();
     PageControl1->setEnabled(true);
     GroupBox1->setEnabled(true);
-    setWindowTitle("TALMIRE");
+    ShowLinkStatus({});
     if (!reopenAt)
         return;
     ShowLine(*reopenAt);

@@ -32,7 +32,7 @@ static QString Now() {
 void TForm1::WatchLostPort() {
     const QString name = QString::fromStdString(link.Comm1.CommName());
 #if defined(Q_OS_UNIX)
-    ShowLinkStatus(QString("%1 was lost at %2; waiting for it to come back").arg(name, Now()));
+    ShowLinkStatus(tr("%1 was lost at %2; waiting for it to come back").arg(name, Now()));
     // Made at the first loss: most sessions never need it.
     if (lostPort == nullptr) {
         lostPort = new PortWatch(this);
@@ -40,7 +40,7 @@ void TForm1::WatchLostPort() {
     }
     lostPort->Watch(PortDevicePath(name));
 #else
-    ShowLinkStatus(QString("%1 was lost at %2").arg(name, Now()));
+    ShowLinkStatus(tr("%1 was lost at %2").arg(name, Now()));
 #endif
 }
 
@@ -58,8 +58,8 @@ void TForm1::ReopenLostPort() {
         return;
     }
     lostPort->Stop();
-    Button1->setText("close");
+    Button1->setText(tr("close"));
     Button6->setEnabled(true);
-    ShowLinkStatus(QString("reconnected to %1 at %2")
-                       .arg(QString::fromStdString(link.Comm1.CommName()), Now()));
+    ShowLinkStatus(
+        tr("reconnected to %1 at %2").arg(QString::fromStdString(link.Comm1.CommName()), Now()));
 }

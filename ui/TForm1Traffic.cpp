@@ -81,8 +81,11 @@ void TForm1::ConnectTrafficLog() {
 
 void TForm1::ReportLineErrors() {
     QStringList parts;
+    bool speedOrParity = false;
     for (std::size_t i = 0; i < LineErrorNames.size(); ++i) {
         const int count = std::exchange(lineErrors[i], 0);
+        if (count > 0 && (LineErrorNames[i].first & (CommErrorFrame | CommErrorParity)) != 0)
+            speedOrParity = true;
         if (count == 1)
             parts << QString::fromLatin1(LineErrorNames[i].second);
         else if (count > 1)
@@ -91,4 +94,7 @@ void TForm1::ReportLineErrors() {
     }
     if (!parts.isEmpty())
         trafficDock->AppendNote(parts.join(QStringLiteral(", ")));
+    // Framing and parity errors mean the two ends disagree about the line.
+    if (speedOrParity)
+        ShowLinkStatus(tr("line errors: check speed and parity"));
 }

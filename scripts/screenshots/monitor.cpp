@@ -15,7 +15,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QSpinBox>
-#include <QThread>
 
 #include <cstdio>
 

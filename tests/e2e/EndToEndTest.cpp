@@ -193,6 +193,7 @@ TEST_F(EndToEnd, TrafficLogShowsEachExchangeDecoded) {
         form->link.Comm1.OnReceiveError(&form->link.Comm1, flags);
     ASSERT_TRUE(waitRows(5));
     EXPECT_EQ(log.CellText(4, TrafficLogModel::MeaningColumn), "framing error, parity error x3");
+    EXPECT_EQ(form->LinkStatus->text(), "line errors: check speed and parity");
 
     // A module that stopped answering: the request's time-out becomes a row.
     kill(sim.pid, SIGSTOP);

@@ -2,6 +2,164 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_CN">
 <context>
+    <name>CommissionTools</name>
+    <message>
+        <source>reading the configuration</source>
+        <translation>读取配置</translation>
+    </message>
+    <message>
+        <source>Reading the module&apos;s configuration...</source>
+        <translation>正在读取模块配置...</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>Read whole configuration</source>
+        <translation>读取全部配置</translation>
+    </message>
+    <message>
+        <source>Reading the module&apos;s %1...</source>
+        <translation>正在读取模块的%1...</translation>
+    </message>
+    <message>
+        <source>The configuration could not be read: %1</source>
+        <translation>无法读取配置：%1</translation>
+    </message>
+    <message>
+        <source>Read the module&apos;s configuration first (Module, Read whole configuration).</source>
+        <translation>请先读取模块配置（模块 &gt; 读取全部配置）。</translation>
+    </message>
+    <message>
+        <source>%1 cannot be written: %2</source>
+        <translation>无法写入 %1：%2</translation>
+    </message>
+    <message>
+        <source>%1 cannot be read: %2</source>
+        <translation>无法读取 %1：%2</translation>
+    </message>
+    <message>
+        <source>%1 is not a profile: %2</source>
+        <translation>%1 不是配置文件：%2</translation>
+    </message>
+    <message>
+        <source>Save profile</source>
+        <translation>保存配置文件</translation>
+    </message>
+    <message>
+        <source>Open profile</source>
+        <translation>打开配置文件</translation>
+    </message>
+    <message>
+        <source>Open a profile first (File, Open profile...).</source>
+        <translation>请先打开配置文件（文件 &gt; 打开配置文件...）。</translation>
+    </message>
+</context>
+<context>
+    <name>CompareDialog</name>
+    <message>
+        <source>Compare with module</source>
+        <translation>与模块比较</translation>
+    </message>
+    <message>
+        <source>Write</source>
+        <translation>写入</translation>
+    </message>
+    <message>
+        <source>Setting</source>
+        <translation>设置项</translation>
+    </message>
+    <message>
+        <source>Module</source>
+        <translation>模块</translation>
+    </message>
+    <message>
+        <source>Profile</source>
+        <translation>配置文件</translation>
+    </message>
+    <message>
+        <source>Result</source>
+        <translation>结果</translation>
+    </message>
+    <message>
+        <source>&amp;Write differences</source>
+        <translation>写入差异(&amp;W)</translation>
+    </message>
+    <message>
+        <source>The module matches the profile.</source>
+        <translation>模块与配置文件一致。</translation>
+    </message>
+    <message>
+        <source>%1 of %2 settings differ; the ticked rows are written.</source>
+        <translation>%2 项设置中有 %1 项不同；将写入勾选的行。</translation>
+    </message>
+    <message>
+        <source>No row is ticked: there is nothing to write.</source>
+        <translation>没有勾选任何行：无需写入。</translation>
+    </message>
+    <message>
+        <source>The profile&apos;s %1 cannot be written: %2</source>
+        <translation>配置文件中的 %1 无法写入：%2</translation>
+    </message>
+    <message>
+        <source>the module&apos;s %1 line to %2 baud, parity %3</source>
+        <translation>模块的 %1 线路改为 %2 波特率、校验 %3</translation>
+    </message>
+    <message>
+        <source>unknown</source>
+        <translation>未知</translation>
+    </message>
+    <message>
+        <source>Line speed changes</source>
+        <translation>线路速率变更</translation>
+    </message>
+    <message>
+        <source>This write changes %1.
+
+If the window is connected on that side, it follows the module to the new settings. Write?</source>
+        <translation>此次写入将更改%1。
+
+如果本窗口连接在该侧，将随模块切换到新的设置。是否写入？</translation>
+    </message>
+    <message>
+        <source> and </source>
+        <translation>以及</translation>
+    </message>
+    <message>
+        <source>not written</source>
+        <translation>未写入</translation>
+    </message>
+    <message>
+        <source>the profile write</source>
+        <translation>配置文件写入</translation>
+    </message>
+    <message>
+        <source>verified</source>
+        <translation>已验证</translation>
+    </message>
+    <message>
+        <source>failed: reads back as %1</source>
+        <translation>失败：读回为 %1</translation>
+    </message>
+    <message>
+        <source>failed: %1</source>
+        <translation>失败：%1</translation>
+    </message>
+    <message>
+        <source>Stopped.</source>
+        <translation>已停止。</translation>
+    </message>
+    <message>
+        <source>The write stopped: %1</source>
+        <translation>写入已停止：%1</translation>
+    </message>
+    <message>
+        <source>Written; every row&apos;s result is beside it.</source>
+        <translation>已写入；每行的结果显示在其旁边。</translation>
+    </message>
+</context>
+<context>
     <name>Messages</name>
     <message>
         <source>The serial port was lost (unplugged?). It has been closed.</source>
@@ -160,6 +318,17 @@
     </message>
 </context>
 <context>
+    <name>QObject</name>
+    <message>
+        <source>TALMIRE profiles (*.json);;All files (*)</source>
+        <translation>TALMIRE 配置文件 (*.json);;所有文件 (*)</translation>
+    </message>
+    <message>
+        <source>(not held)</source>
+        <translation>（无）</translation>
+    </message>
+</context>
+<context>
     <name>RegisterDock</name>
     <message>
         <source>MODBUS values</source>
@@ -206,6 +375,93 @@
     <message>
         <source>The last read test&apos;s answer holds no values: %1.</source>
         <translation>上次读取测试的应答不含数值：%1。</translation>
+    </message>
+</context>
+<context>
+    <name>ScanDialog</name>
+    <message>
+        <source>Find module on %1</source>
+        <translation>在 %1 上查找模块</translation>
+    </message>
+    <message>
+        <source>Scan HART addresses on %1</source>
+        <translation>在 %1 上扫描 HART 地址</translation>
+    </message>
+    <message>
+        <source>Scan MODBUS slaves on %1</source>
+        <translation>在 %1 上扫描 MODBUS 从站</translation>
+    </message>
+    <message>
+        <source>From address:</source>
+        <translation>起始地址：</translation>
+    </message>
+    <message>
+        <source>to:</source>
+        <translation>至：</translation>
+    </message>
+    <message>
+        <source>&amp;Try again</source>
+        <translation>重试(&amp;T)</translation>
+    </message>
+    <message>
+        <source>&amp;Scan</source>
+        <translation>扫描(&amp;S)</translation>
+    </message>
+    <message>
+        <source>S&amp;top</source>
+        <translation>停止(&amp;T)</translation>
+    </message>
+    <message>
+        <source>Double-click an address to put it into the page&apos;s field.</source>
+        <translation>双击地址可将其填入页面的相应字段。</translation>
+    </message>
+    <message>
+        <source>Trying %1...</source>
+        <translation>正在尝试 %1...</translation>
+    </message>
+    <message>
+        <source>%1 baud, parity %2: %3</source>
+        <translation>%1 波特率，校验 %2：%3</translation>
+    </message>
+    <message>
+        <source>the module answers</source>
+        <translation>模块有应答</translation>
+    </message>
+    <message>
+        <source>no answer</source>
+        <translation>无应答</translation>
+    </message>
+    <message>
+        <source>address %1: manufacturer %2, device type %3, device id %4</source>
+        <translation>地址 %1：制造商 %2，设备类型 %3，设备 ID %4</translation>
+    </message>
+    <message>
+        <source>slave %1 answers</source>
+        <translation>从站 %1 有应答</translation>
+    </message>
+    <message>
+        <source>The module answers at %1 baud, parity %2; the port is open there.</source>
+        <translation>模块在 %1 波特率、校验 %2 下应答；串口已按此设置打开。</translation>
+    </message>
+    <message>
+        <source>Stopped.</source>
+        <translation>已停止。</translation>
+    </message>
+    <message>
+        <source>The scan stopped: %1</source>
+        <translation>扫描已停止：%1</translation>
+    </message>
+    <message>
+        <source>No answer at any speed and parity.</source>
+        <translation>任何速率和校验下均无应答。</translation>
+    </message>
+    <message>
+        <source>Nothing answered.</source>
+        <translation>无任何应答。</translation>
+    </message>
+    <message>
+        <source>%1 answered.</source>
+        <translation>%1 个应答。</translation>
     </message>
 </context>
 <context>
@@ -261,10 +517,6 @@
     <message>
         <source>Please choose a baud rate above 0 and a parity (None, Odd or Even) in the port row first.</source>
         <translation>请先在串口参数一栏选择大于 0 的波特率和校验方式（None、Odd 或 Even）。</translation>
-    </message>
-    <message>
-        <source>TALMIRE - port in use by %1</source>
-        <translation>TALMIRE - 串口正被%1使用</translation>
     </message>
     <message>
         <source>close</source>
@@ -661,6 +913,62 @@
     <message>
         <source>MODBUS &amp;values</source>
         <translation>MODBUS 数值(&amp;V)</translation>
+    </message>
+    <message>
+        <source>&amp;Read whole configuration</source>
+        <translation>读取全部配置(&amp;R)</translation>
+    </message>
+    <message>
+        <source>&amp;Compare with module...</source>
+        <translation>与模块比较(&amp;C)...</translation>
+    </message>
+    <message>
+        <source>&amp;Write profile...</source>
+        <translation>写入配置文件(&amp;W)...</translation>
+    </message>
+    <message>
+        <source>&amp;Open profile...</source>
+        <translation>打开配置文件(&amp;O)...</translation>
+    </message>
+    <message>
+        <source>&amp;Save profile...</source>
+        <translation>保存配置文件(&amp;S)...</translation>
+    </message>
+    <message>
+        <source>&amp;Find module...</source>
+        <translation>查找模块(&amp;F)...</translation>
+    </message>
+    <message>
+        <source>Scan &amp;HART addresses...</source>
+        <translation>扫描 HART 地址(&amp;H)...</translation>
+    </message>
+    <message>
+        <source>Scan &amp;MODBUS slaves...</source>
+        <translation>扫描 MODBUS 从站(&amp;M)...</translation>
+    </message>
+    <message>
+        <source>Shows the module beside the opened profile; the ticked differences are written from there.</source>
+        <translation>将模块与已打开的配置文件并列显示；勾选的差异将从此处写入。</translation>
+    </message>
+    <message>
+        <source>The port is in use by %1; the pages wait until it is given back.</source>
+        <translation>串口正被%1使用；各页面将等待其交还。</translation>
+    </message>
+    <message>
+        <source>%1 was lost at %2; waiting for it to come back</source>
+        <translation>%1 于 %2 丢失；正在等待其重新出现</translation>
+    </message>
+    <message>
+        <source>%1 was lost at %2</source>
+        <translation>%1 于 %2 丢失</translation>
+    </message>
+    <message>
+        <source>reconnected to %1 at %2</source>
+        <translation>已于 %2 重新连接到 %1</translation>
+    </message>
+    <message>
+        <source>line errors: check speed and parity</source>
+        <translation>线路错误：请检查波特率和校验</translation>
     </message>
 </context>
 <context>
