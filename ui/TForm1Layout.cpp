@@ -62,8 +62,9 @@ void TForm1::BuildLayout() {
     Memo10->setLineWrapMode(QPlainTextEdit::NoWrap);
     Memo10->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo10->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    // Three lines of a reply and the horizontal scroll bar; the pages get the rest.
-    Memo10->setFixedHeight(Memo10->fontMetrics().lineSpacing() * 3 + 24);
+    // Two lines of a reply (replies are one line; it does not wrap) and the horizontal
+    // scroll bar; the pages get the rest.
+    Memo10->setFixedHeight(Memo10->fontMetrics().lineSpacing() * 2 + 24);
     Button26 = f.Button("Button26", "clear buffer");
     LinkStatus = OnFixedBackground(f.Label("LinkStatus", {}), Qt::black);
     LinkStatus->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -94,6 +95,8 @@ QWidget* TForm1::BuildHeader(QWidget* parent) {
     Paint(header, QPalette::Window, Qt::white);
     Paint(header, QPalette::WindowText, Qt::black);
     auto* headerRow = new QHBoxLayout(header);
+    // Tight margins: the menu bar above takes its share of the window's height.
+    headerRow->setContentsMargins(8, 2, 8, 2);
     Image1 = f.Label("Image1", {});
     Image1->setFixedSize(98, 40);
     Image1->setPixmap(PicturePixmap(":/pictures/logo.jpg", devicePixelRatioF()));
@@ -111,6 +114,7 @@ QWidget* TForm1::BuildHeader(QWidget* parent) {
     Label82 = f.Label("Label82", "TEL:+00 000 0000000");
     Label83 = f.Label("Label83", "E-mail:support@example.com");
     auto* contacts = new QVBoxLayout;
+    contacts->setSpacing(0);
     for (QLabel* l : {Label76, Label82, Label83}) {
         Paint(l, QPalette::WindowText, Qt::blue);
         contacts->addWidget(l);
@@ -119,7 +123,7 @@ QWidget* TForm1::BuildHeader(QWidget* parent) {
     headerRow->addLayout(titles);
     headerRow->addStretch(1);
     headerRow->addLayout(contacts);
-    header->setFixedHeight(64);
+    header->setFixedHeight(56);
     return header;
 }
 
