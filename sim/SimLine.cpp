@@ -308,7 +308,7 @@ void SimLine::Serve(const std::vector<std::uint8_t>& frame) {
     SaveState();
     if (reply.empty())
         return;
-    std::this_thread::sleep_for(std::chrono::milliseconds(5)); // the module's turnaround
+    std::this_thread::sleep_for(std::chrono::milliseconds(options.turnaroundMs));
     if (options.verbose)
         Log("->", reply);
     SendPaced(reply);

@@ -33,6 +33,8 @@ std::string SimUsage() {
            "                    into two chunks when N is above 100)\n"
            "  --frame-gap-ms N  silence that ends a received frame (default 20; a MODBUS\n"
            "                    device waits 3.5 characters, 4 ms at 9600 baud)\n"
+           "  --turnaround-ms N from a request's end to the reply's first byte (default 5;\n"
+           "                    0 to measure a master's own overhead)\n"
            "  --fixed-values    instrument values that do not change over time\n"
            "  --verbose         log every frame and reply on stderr\n"
            "  --version         the version\n"
@@ -94,6 +96,9 @@ bool ParseSimOptions(int argc, char** argv, SimOptions& options, bool& help) {
                 return false;
         } else if (arg == "--frame-gap-ms") {
             if (!number(1, 1000, options.frameGapMs))
+                return false;
+        } else if (arg == "--turnaround-ms") {
+            if (!number(0, 1000, options.turnaroundMs))
                 return false;
         } else if (arg == "--baud") {
             int baud = 0;

@@ -14,6 +14,7 @@ struct SimOptions {
     bool fixedValues = false;
     bool rs485Side = true;     // which of the module's two serial sides the tool is wired to
     int frameGapMs = 20;       // silence that ends a received frame
+    int turnaroundMs = 5;      // from a request's end to the reply's first byte
     bool exitOnHangup = false; // a device that hangs up ends the simulator instead of being
                                // waited for
     // The module as it starts (unset: as the state file or the module's defaults say).

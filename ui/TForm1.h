@@ -165,6 +165,7 @@ private:
     void ConnectLink();
     void BuildMenus();
     void BuildMonitor();
+    void CreateMonitorDock();
     void BuildCommissionActions();
     void ConnectTrafficLog();
     void ShowReply(RequestKind kind, const DecodedReply& reply);

@@ -9,16 +9,17 @@
 #include <span>
 
 void TForm1::BuildMonitor() {
-    monitorDock = new MonitorDock(
-        [this]() -> std::optional<LineSettings> {
-            monitorLine = PortRowLine();
-            if (monitorLine)
-                monitorReopens = LendPort(tr("the monitor"));
-            return monitorLine;
-        },
-        [this] { ReturnPort(monitorReopens ? monitorLine : std::nullopt); }, this);
-    ActionMonitor = AddDock(monitorDock, Qt::BottomDockWidgetArea, MenuTools, "ActionMonitor",
-                            tr("&Monitor"), QKeySequence(Qt::CTRL | Qt::Key_M));
+    // The monitor's dock, with its chart, is made when first asked for: most sessions never
+    // open it, and the window starts faster and smaller without it.
+    ActionMonitor =
+        AddAction(MenuTools, "ActionMonitor", tr("&Monitor"), QKeySequence(Qt::CTRL | Qt::Key_M));
+    ActionMonitor->setCheckable(true);
+    connect(ActionMonitor, &QAction::toggled, this, [this](bool on) {
+        if (monitorDock == nullptr && on)
+            CreateMonitorDock();
+        if (monitorDock != nullptr)
+            monitorDock->setVisible(on);
+    });
 
     registerDock = new RegisterDock(this);
     ActionModbusValues = AddDock(registerDock, Qt::RightDockWidgetArea, MenuView,
@@ -50,4 +51,19 @@ void TForm1::BuildMonitor() {
     registerDock->SetCalculatorHex(modbusPage->Edit7->text());
     connect(modbusPage->Edit7, &QLineEdit::textChanged, registerDock,
             &RegisterDock::SetCalculatorHex);
+}
+
+void TForm1::CreateMonitorDock() {
+    monitorDock = new MonitorDock(
+        [this]() -> std::optional<LineSettings> {
+            monitorLine = PortRowLine();
+            if (monitorLine)
+                monitorReopens = LendPort(tr("the monitor"));
+            return monitorLine;
+        },
+        [this] { ReturnPort(monitorReopens ? monitorLine : std::nullopt); }, this);
+    addDockWidget(Qt::BottomDockWidgetArea, monitorDock);
+    // Closing the dock by its own button unticks the menu's entry.
+    connect(monitorDock->toggleViewAction(), &QAction::toggled, ActionMonitor,
+            &QAction::setChecked);
 }

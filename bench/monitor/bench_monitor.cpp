@@ -1,7 +1,9 @@
 // The monitor dock in the window at its shortest interval (each read as soon as the last
 // one ended) against talmire-sim at its fastest line speed: reads per second against the
 // wire-time limit of one request and its answer, and the longest pause of the window's event
-// loop while the monitor reads. TALMIRE_BENCH_MONITOR_S sets the sampled time (30 s).
+// loop while the monitor reads. TALMIRE_BENCH_MONITOR_S sets the sampled time (30 s),
+// TALMIRE_BENCH_MONITOR_TURNAROUND_MS the simulated module's turnaround (0: it answers at
+// once, so that what is measured beside the wire time is the tool's own overhead).
 
 #include "bench/BenchUtil.h"
 #include "tests/e2e/SimProcess.h"
@@ -21,8 +23,6 @@
 namespace {
 
 constexpr int FrameGapMs = 1;
-// The simulated module's own turnaround before it answers.
-constexpr double TurnaroundSeconds = 0.005;
 // One channel's block of the module's registers: five floats.
 constexpr int Registers = 10;
 
@@ -39,10 +39,10 @@ double WireSeconds(std::size_t bytes, int baud) {
 // request arrives at once: the silence that ends the request, its turnaround, and the answer
 // written in pieces of eight bytes paced at line speed (the last piece comes with the one
 // before it).
-double SimulatorSeconds(std::size_t bytes, int baud) {
+double SimulatorSeconds(std::size_t bytes, int baud, double turnaroundSeconds) {
     constexpr std::size_t Piece = 8;
     const std::size_t last = bytes % Piece == 0 ? Piece : bytes % Piece;
-    return FrameGapMs / 1000.0 + TurnaroundSeconds + WireSeconds(bytes - last, baud);
+    return FrameGapMs / 1000.0 + turnaroundSeconds + WireSeconds(bytes - last, baud);
 }
 
 void Settle(int ms) {
@@ -61,7 +61,9 @@ int main(int argc, char** argv) {
     // The simulator's fastest line speed unless another is asked for.
     const int baud = EnvNumber("TALMIRE_BENCH_MONITOR_BAUD", 57600);
 
-    SimProcess sim({"--baud", std::to_string(baud), "--frame-gap-ms", std::to_string(FrameGapMs)});
+    const int turnaroundMs = EnvNumber("TALMIRE_BENCH_MONITOR_TURNAROUND_MS", 0);
+    SimProcess sim({"--baud", std::to_string(baud), "--frame-gap-ms", std::to_string(FrameGapMs),
+                    "--turnaround-ms", std::to_string(turnaroundMs)});
     if (sim.ready.find("ready") == std::string::npos) {
         std::fprintf(stderr, "talmire-sim did not start: %s\n", sim.ready.c_str());
         return 1;
@@ -114,8 +116,8 @@ int main(int argc, char** argv) {
     std::sort(gaps.begin(), gaps.end());
     Report("monitor_reads_per_s", readsPerSecond, "1/s");
     Report("monitor_reads_ratio", readsPerSecond * wire, "ratio");
-    Report("monitor_reads_ratio_vs_simulator", readsPerSecond * SimulatorSeconds(replyBytes, baud),
-           "ratio");
+    Report("monitor_reads_ratio_vs_simulator",
+           readsPerSecond * SimulatorSeconds(replyBytes, baud, turnaroundMs / 1000.0), "ratio");
     Report("monitor_failed_reads", dock->FailedReads(), "reads");
     Report("monitor_event_gap_max_ms", gaps.empty() ? 0 : gaps.back(), "ms");
     Report("monitor_event_gap_p99_ms",

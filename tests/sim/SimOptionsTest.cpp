@@ -17,6 +17,8 @@ TEST(SimOptionsTest, ParsesAndRefuses) {
         {{"sim", "--link", "/tmp/x", "--gap-ms", "150", "--verbose", "--version"}, true},
         {{"sim", "--gap-ms", "-1"}, false},
         {{"sim", "--gap-ms", "abc"}, false},
+        {{"sim", "--turnaround-ms", "0", "--frame-gap-ms", "1"}, true},
+        {{"sim", "--turnaround-ms", "1001"}, false},
         {{"sim", "--side", "rs232"}, true},
         {{"sim", "--device", "/dev/ttyUSB0", "--exit-on-hangup"}, true},
         {{"sim", "--baud", "57600", "--parity", "even", "--hart-address", "15"}, true},
