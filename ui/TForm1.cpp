@@ -24,7 +24,12 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     RestoreSession();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() {
+    // The docks outlive this body (QWidget's destructor deletes them) and hide as they go;
+    // the monitor's menu entry must not run its handler on a window already taken apart.
+    if (ActionMonitor != nullptr)
+        disconnect(ActionMonitor, nullptr, this, nullptr);
+}
 
 void TForm1::OnClick(QPushButton* button, std::function<void()> handler) {
     connect(button, &QPushButton::clicked, this,
