@@ -11,9 +11,29 @@ TComm::~TComm() {
     ClosePort();
 }
 
+std::string OpenFailureText(const ECommsError& error) {
+    switch (error.Cause()) {
+    case OpenFailure::NoSuchDevice:
+        return "no such device";
+    case OpenFailure::PermissionDenied:
+#ifdef _WIN32
+        return "permission denied";
+#else
+        return "permission denied (add your user to the dialout group, then log in again)";
+#endif
+    case OpenFailure::InUse:
+        return "in use by another program";
+    case OpenFailure::NotSerial:
+        return "not a serial port";
+    case OpenFailure::Other:
+        break;
+    }
+    return error.SystemReason().empty() ? std::string(error.what()) : error.SystemReason();
+}
+
 void TComm::OpenPort() {
     if (IsOpen())
-        throw ECommsError("This serial port already opened");
+        throw ECommsError("This serial port already opened", OpenFailure::InUse);
     backend->Open();
     sendDataEmpty.store(true);
     ++lineSettingApplications;

@@ -22,10 +22,28 @@ enum class TByteSize { _5, _6, _7, _8 };
 enum class TDtrControl { DtrEnable, DtrDisable, DtrHandshake };
 enum class TRtsControl { RtsEnable, RtsDisable, RtsHandshake, RtsTransmissionAvailable };
 
+// Why a port could not be opened, kept beside the component's own message so that a caller
+// can tell the engineer what to do about it.
+enum class OpenFailure { Other, NoSuchDevice, PermissionDenied, InUse, NotSerial };
+
 class ECommsError : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    explicit ECommsError(const std::string& message, OpenFailure cause = OpenFailure::Other,
+                         std::string systemReason = {})
+        : std::runtime_error(message), cause_(cause), systemReason_(std::move(systemReason)) {}
+    OpenFailure Cause() const { return cause_; }
+    // The operating system's own words for the failure (strerror, FormatMessage); may be empty.
+    const std::string& SystemReason() const { return systemReason_; }
+
+private:
+    OpenFailure cause_;
+    std::string systemReason_;
 };
+
+// The cause in a few words for a status line or a terminal: "no such device", "permission
+// denied (add your user to the dialout group)", "in use by another program"; the system's
+// reason where the cause has no words of its own.
+std::string OpenFailureText(const ECommsError& error);
 
 // Notification numbers, the same on every platform.
 enum : std::uint32_t {

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/eventfd.h>
 #include <sys/file.h>
@@ -53,21 +54,48 @@ void TCommBackend::AcknowledgeNotification() {
     (void)!::read(state->wakeFd, &count, sizeof count);
 }
 
+namespace {
+// The open failure of an errno from open(2) or flock(2), with the system's words.
+ECommsError OpenError(int error) {
+    OpenFailure cause = OpenFailure::Other;
+    switch (error) {
+    case ENOENT:
+    case ENODEV:
+    case ENXIO:
+    case ENOTDIR:
+        cause = OpenFailure::NoSuchDevice;
+        break;
+    case EACCES:
+    case EPERM:
+        cause = OpenFailure::PermissionDenied;
+        break;
+    case EBUSY:
+    case EWOULDBLOCK:
+        cause = OpenFailure::InUse;
+        break;
+    default:
+        break;
+    }
+    return ECommsError("Error opening serial port", cause, std::strerror(error));
+}
+} // namespace
+
 void TCommBackend::Open() {
     const std::string path = ResolvePortPath(owner.CommName());
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
-        throw ECommsError("Error opening serial port");
+        throw OpenError(errno);
     if (!isatty(fd)) {
         ::close(fd);
-        throw ECommsError("File handle is not a comm handle ");
+        throw ECommsError("File handle is not a comm handle ", OpenFailure::NotSerial);
     }
     // Exclusive use: an advisory lock shared by every cooperating program (and by every
     // name of the device, as the path was resolved), plus the terminal's own exclusive
     // mode against the rest (which root ignores, hence the lock).
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
         ::close(fd);
-        throw ECommsError("Error opening serial port");
+        throw OpenError(error);
     }
     (void)ioctl(fd, TIOCEXCL);
     const int stopFd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);

@@ -144,8 +144,17 @@ void TCommBackend::Open() {
     HANDLE handle =
         CreateFileA(Win32PortPath(owner.CommName()).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED, nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
-        throw ECommsError("Error opening serial port");
+    if (handle == INVALID_HANDLE_VALUE) {
+        // A COM port held by another program answers "access denied".
+        const DWORD error = GetLastError();
+        const OpenFailure cause = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
+                                      ? OpenFailure::NoSuchDevice
+                                  : error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION
+                                      ? OpenFailure::InUse
+                                      : OpenFailure::Other;
+        throw ECommsError("Error opening serial port", cause,
+                          "system error " + std::to_string(error));
+    }
     state->commHandle = handle;
     // A wake-up the last port could not deliver is not waited for any more.
     if (state->wakeLost.exchange(false))
@@ -155,8 +164,10 @@ void TCommBackend::Open() {
         Close();
         throw ECommsError(message);
     };
-    if (GetFileType(handle) != FILE_TYPE_CHAR)
-        fail("File handle is not a comm handle ");
+    if (GetFileType(handle) != FILE_TYPE_CHAR) {
+        Close();
+        throw ECommsError("File handle is not a comm handle ", OpenFailure::NotSerial);
+    }
     if (!SetupComm(handle, 4096, 4096))
         fail("Cannot setup comm buffer");
     PurgeComm(handle, PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR);

@@ -12,6 +12,7 @@
 
 #include <chrono>
 #include <climits>
+#include <fstream>
 #include <string>
 #include <termios.h>
 #include <unistd.h>
@@ -143,6 +144,37 @@ TEST(TCommNames, ComNamesMapToTtySOthersArePaths) {
     comm.SetCommName("COM200");
     EXPECT_THROW(comm.OpenPort(), ECommsError);
     EXPECT_FALSE(comm.IsOpen());
+}
+
+// Each way an opening fails keeps its cause, so the window and the command line can say what
+// to do rather than only "Error opening serial port".
+TEST(TCommOpenFailure, EachFailureNamesItsCause) {
+    PtyPair pty;
+    TComm holder;
+    holder.SetCommName(pty.path);
+    holder.OpenPort();
+    const std::string regular = "/tmp/talmire-regular-" + std::to_string(getpid());
+    { std::ofstream(regular) << "x"; }
+    struct Case {
+        std::string name;
+        OpenFailure cause;
+        std::string text;
+    };
+    for (const Case& c : {Case{"/dev/talmire-missing", OpenFailure::NoSuchDevice, "no such device"},
+                          Case{pty.path, OpenFailure::InUse, "in use by another program"},
+                          Case{regular, OpenFailure::NotSerial, "not a serial port"}}) {
+        TComm comm;
+        comm.SetCommName(c.name);
+        try {
+            comm.OpenPort();
+            ADD_FAILURE() << c.name << " opened";
+        } catch (const ECommsError& e) {
+            EXPECT_EQ(e.Cause(), c.cause) << c.name;
+            EXPECT_EQ(OpenFailureText(e), c.text) << c.name;
+        }
+        EXPECT_FALSE(comm.IsOpen()) << c.name;
+    }
+    ::unlink(regular.c_str());
 }
 
 TEST(TCommReader, IntervalWaitIsExactAndBounded) {
