@@ -224,7 +224,7 @@ void MonitorDock::Start() {
     failed = 0;
     lastFailure.clear();
     lastPlotted = -1;
-    csvHeaderWritten = false;
+    csvRows = {};
     timeAxis->setRange(0, FirstTimeSpanSeconds);
     for (QWidget* w : {static_cast<QWidget*>(kind), static_cast<QWidget*>(requestFields),
                        static_cast<QWidget*>(interval), static_cast<QWidget*>(startButton)})
@@ -276,8 +276,6 @@ void MonitorDock::Finish() {
                        static_cast<QWidget*>(interval), static_cast<QWidget*>(startButton)})
         w->setEnabled(true);
     stopButton->setEnabled(false);
-    if (csv.isOpen())
-        csv.flush();
     giveBack();
     ShowState(ended.empty()
                   ? tr("Stopped after %1 reads; the port is back with the pages.").arg(reads)
@@ -381,8 +379,10 @@ void MonitorDock::ShowValues() {
 }
 
 bool MonitorDock::RecordTo(const QString& path) {
+    if (csv.isOpen())
+        WriteCsv(csvRows.Finish());
     csv.close();
-    csvHeaderWritten = false;
+    csvRows = {};
     recordButton->setChecked(false);
     if (path.isEmpty())
         return true;
@@ -393,6 +393,21 @@ bool MonitorDock::RecordTo(const QString& path) {
     }
     recordButton->setChecked(true);
     return true;
+}
+
+void MonitorDock::WriteCsv(const std::string& text) {
+    if (!csv.isOpen() || text.empty())
+        return;
+    if (csv.write(text.data(), static_cast<qint64>(text.size())) ==
+            static_cast<qint64>(text.size()) &&
+        csv.flush())
+        return;
+    const QString error = csv.errorString();
+    const QString path = csv.fileName();
+    csv.close();
+    recordButton->setChecked(false);
+    ShowState(tr("Recording stopped: %1").arg(error));
+    ShowMessage(this, tr("The recording to %1 stopped: %2").arg(path, error));
 }
 
 void MonitorDock::RecordClicked(bool on) {
@@ -407,21 +422,8 @@ void MonitorDock::RecordClicked(bool on) {
 }
 
 void MonitorDock::Record(const std::vector<MonitorSample>& taken) {
-    if (!csv.isOpen())
-        return;
-    std::string text;
-    for (const MonitorSample& sample : taken) {
-        // The header names the channels of the first read that answered; reads before it
-        // have no columns to fill.
-        if (!csvHeaderWritten) {
-            if (!sample.ok)
-                continue;
-            text += MonitorCsvHeader(sample.channels);
-            csvHeaderWritten = true;
-        }
-        text += MonitorCsvRow(sample, channels.size());
-    }
-    csv.write(text.data(), static_cast<qint64>(text.size()));
+    if (csv.isOpen())
+        WriteCsv(csvRows.Add(taken));
 }
 
 void MonitorDock::ShowState(const QString& text) {
