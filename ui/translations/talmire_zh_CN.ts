@@ -309,6 +309,14 @@ If the window is connected on that side, it follows the module to the new settin
         <translation>无法写入 %1：%2</translation>
     </message>
     <message>
+        <source>Recording stopped: %1</source>
+        <translation>记录已停止：%1</translation>
+    </message>
+    <message>
+        <source>The recording to %1 stopped: %2</source>
+        <translation>到 %1 的记录已停止：%2</translation>
+    </message>
+    <message>
         <source>Record the monitor to</source>
         <translation>将监视记录到</translation>
     </message>
