@@ -147,6 +147,9 @@ ExchangeResult ScriptLink::Exchange(std::span<const std::uint8_t> frame, ReplyEn
     result.reply = received;
     result.droppedBytes = droppedBytes;
     result.droppedChunks = comm.DroppedChunks() - chunksDroppedBefore;
+    if (OnDropped && (result.droppedBytes > 0 || result.droppedChunks > 0)) {
+        OnDropped(DroppedText(result));
+    }
     return result;
 }
 

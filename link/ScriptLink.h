@@ -83,6 +83,9 @@ public:
 
     // Every frame sent (true) and every chunk received (false), for a traffic trace.
     std::function<void(bool sent, std::span<const std::uint8_t> bytes)> OnTraffic;
+    // At the end of an exchange that dropped bytes or chunks, what DroppedText says, so the
+    // trace shows the gap.
+    std::function<void(const std::string& dropped)> OnDropped;
 
 private:
     void Drain();
