@@ -295,7 +295,8 @@ for mode, args, statuses, said, longest in hostile_cases:
     check(name + ": ends with its status", rc in statuses and re.search(said, err),
           "%d %r" % (rc, err[-400:]))
     check(name + ": within its time-out", seconds < 2 * 0.5 * 2 + 3, "%.1f s" % seconds)
-    check(name + ": bounded memory", rss < 80 * 1024, "%d KiB" % rss)
+    # A normal run takes 15 MiB (90 under AddressSanitizer); the flood kept whole took 1.2 GiB.
+    check(name + ": bounded memory", rss < 256 * 1024, "%d KiB" % rss)
     check(name + ": a short diagnostic", len(err) < longest, "%d bytes" % len(err))
 
 # A monitor whose module stops answering for a while goes on: the missed reads are rows
