@@ -175,7 +175,8 @@ const QList<CommandSpec>& Commands() {
              "window's CSV, with a failure column). A read without an answer is a row with "
              "its reason and the reads go on; at the end (after N reads, or at SIGINT or "
              "SIGTERM) the count of reads and failures goes to stderr. Exit status 0 when "
-             "at least one read answered, 3 when none did, 4 when the port was lost.",
+             "at least one read gave its values (whatever failed beside it), 3 when none "
+             "did, 4 when the port was lost.",
              monitor, RunMonitor, 1, 1},
         };
         return list;
