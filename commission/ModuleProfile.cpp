@@ -4,16 +4,14 @@
 #include "config/ConfigLists.h"
 #include "exchange/IntegerText.h"
 
-#include <QJsonDocument>
-#include <QJsonObject>
-
+#include <algorithm>
 #include <functional>
-#include <set>
+#include <map>
 
 namespace {
 
-constexpr const char* Format = "talmire-profile";
-constexpr int Version = 1;
+// The most bytes a custom instrument's read command frame carries.
+constexpr std::size_t MaxCommandBytes = 14;
 
 std::string Padded(int number, int width) {
     std::string text = std::to_string(number);
@@ -23,38 +21,189 @@ std::string Padded(int number, int width) {
     return text;
 }
 
+bool AllDigits(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+std::string DigitsName(int width) {
+    static const std::array<const char*, 4> names{"", "one digit", "two digits", "three digits"};
+    return width >= 1 && width <= 3 ? names[static_cast<std::size_t>(width)]
+                                    : std::to_string(width) + " digits";
+}
+
+// What a setting's value may be: the label of a value the module's own answer could carry,
+// nullopt for anything else.
+struct SettingRule {
+    std::function<std::optional<std::string>(const std::string& value)> label;
+    std::string expects; // what a value must be, for the refusal
+};
+
+// The settings built, and when `rules` is given, what each one's value may be.
+struct Builder {
+    Profile profile;
+    std::map<std::string, SettingRule>* rules = nullptr;
+
+    void Add(std::string key, std::string value, const SettingRule& rule,
+             const std::string& fallback) {
+        if (rules != nullptr) {
+            rules->emplace(key, rule);
+        }
+        std::string label = rule.label(value).value_or(fallback);
+        profile.push_back({std::move(key), std::move(value), std::move(label)});
+    }
+};
+
 // A list setting: the module sends the item's index plus `firstDigit` in `width` digits.
 template <std::size_t N>
-void AddList(Profile& profile, std::string key, const std::optional<int>& index,
+void AddList(Builder& b, std::string key, const std::optional<int>& index,
              const std::array<ItemText, N>& items, int firstDigit = 0, int width = 1) {
     if (!index) {
         return;
     }
-    const bool known = *index >= 0 && *index < static_cast<int>(N);
-    profile.push_back(
-        {std::move(key), Padded(*index + firstDigit, width),
-         known ? std::string(items[static_cast<std::size_t>(*index)]) : "(no such item)"});
+    const SettingRule rule{[&items, firstDigit, width](const std::string& value) {
+                               const std::optional<int> digits = TryStrToInt(value);
+                               const int item = digits ? *digits - firstDigit : -1;
+                               if (static_cast<int>(value.size()) != width || !AllDigits(value) ||
+                                   item < 0 || item >= static_cast<int>(N)) {
+                                   return std::optional<std::string>();
+                               }
+                               return std::optional<std::string>(
+                                   items[static_cast<std::size_t>(item)]);
+                           },
+                           DigitsName(width) + " from " + Padded(firstDigit, width) + " to " +
+                               Padded(firstDigit + static_cast<int>(N) - 1, width)};
+    b.Add(std::move(key), Padded(*index + firstDigit, width), rule, "(no such item)");
 }
 
-// A number the module keeps as decimal digits; the label is the number in its unit.
-void AddNumber(Profile& profile, std::string key, const std::optional<std::string>& text,
+// A number the module keeps as `width` decimal digits; the label is the number in its unit.
+void AddNumber(Builder& b, std::string key, const std::optional<std::string>& text, int width,
                int scale = 1, const std::string& unit = "") {
     if (!text) {
         return;
     }
-    const std::optional<int> number = TryStrToInt(*text);
-    const std::string label =
-        number ? std::to_string(*number * scale) + (unit.empty() ? "" : " " + unit) : *text;
-    profile.push_back({std::move(key), *text, label});
+    const SettingRule rule{[width, scale, unit](const std::string& value) {
+                               if (static_cast<int>(value.size()) != width || !AllDigits(value)) {
+                                   return std::optional<std::string>();
+                               }
+                               return std::optional<std::string>(
+                                   std::to_string(*TryStrToInt(value) * scale) +
+                                   (unit.empty() ? "" : " " + unit));
+                           },
+                           DigitsName(width)};
+    b.Add(std::move(key), *text, rule, *text);
 }
 
-void AddText(Profile& profile, std::string key, const std::optional<std::string>& text) {
+// The coefficient as the module's display shows it: five characters, digits with at most
+// one decimal point and a leading minus.
+bool IsCoefficient(const std::string& value) {
+    if (value.size() != 5) {
+        return false;
+    }
+    const std::string_view body = std::string_view(value).substr(value[0] == '-' ? 1 : 0);
+    const auto points = std::count(body.begin(), body.end(), '.');
+    const auto digits =
+        std::count_if(body.begin(), body.end(), [](char c) { return c >= '0' && c <= '9'; });
+    return points <= 1 && digits >= 1 && points + digits == static_cast<long>(body.size());
+}
+
+// A read command as the module's answer carries it: capital hex pairs, one space between.
+bool IsCommandBytes(const std::string& value) {
+    if (value.empty()) {
+        return true;
+    }
+    if ((value.size() + 1) % 3 != 0 || (value.size() + 1) / 3 > MaxCommandBytes) {
+        return false;
+    }
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        const char c = value[i];
+        const bool hex = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F');
+        if (i % 3 == 2 ? c != ' ' : !hex) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void AddText(Builder& b, std::string key, const std::optional<std::string>& text,
+             bool (*valid)(const std::string&), std::string expects) {
     if (text) {
-        profile.push_back({std::move(key), *text, *text});
+        const SettingRule rule{[valid](const std::string& value) {
+                                   return valid(value) ? std::optional(value) : std::nullopt;
+                               },
+                               std::move(expects)};
+        b.Add(std::move(key), *text, rule, *text);
     }
 }
 
-Profile AllKeysProfile() {
+void AddSystem(Builder& b, const CommunicationReply& link, const SystemParameterReply& system) {
+    AddList(b, "interface.type", link.interfaceType, InterfaceTypeItems);
+    AddList(b, "interface.instruments", link.instrumentCount, InstrumentCountItems);
+    for (std::size_t k = 0; k < system.display.size(); ++k) {
+        const std::string group = "display." + std::to_string(k + 1);
+        AddList(b, group + ".value", system.display[k].value, DisplayValueItems, 0, 2);
+        AddList(b, group + ".format", system.display[k].format, DisplayFormatItems);
+    }
+    AddList(b, "operating-mode", system.operatingMode, OperatingModeItems);
+    AddNumber(b, "slave-address", system.slaveAddress, 3);
+    AddNumber(b, "poll-interval", system.pollInterval, 3, 10, "ms");
+    AddList(b, "rs232.baud", system.rs232.baud, Rs232BaudItems);
+    AddList(b, "rs232.parity", system.rs232.parity, ParityItems);
+    AddList(b, "rs485.baud", system.rs485.baud, Rs485BaudItems);
+    AddList(b, "rs485.parity", system.rs485.parity, ParityItems);
+}
+
+void AddChannel(Builder& b, int instrument, const ChannelReply& c) {
+    AddList(b, "coefficient.mode", c.coefficientMode, CoefficientModeItems);
+    AddText(b, "coefficient.value", c.coefficient, IsCoefficient,
+            "five characters: digits, at most one decimal point and a leading minus");
+    const std::string n = "channel." + std::to_string(instrument) + ".";
+    AddList(b, n + "hart.enabled", c.hartEnabled, HartEnabledItems);
+    AddList(b, n + "hart.mode", c.hartMode, HartLinkModeItems);
+    AddList(b, n + "type", c.instrumentType, InstrumentTypeItems, 0, 2);
+    AddList(b, n + "hart.prefix-length", c.prefixLength, PrefixLengthItems, 4);
+    AddNumber(b, n + "hart.cache-time", c.cacheTime, 3, 1, "s");
+    AddList(b, n + "format.current", c.registerFormats[0], CurrentFormatItems);
+    for (std::size_t k = 1; k < c.registerFormats.size(); ++k) {
+        AddList(b, n + "format.variable" + std::to_string(k), c.registerFormats[k],
+                VariableFormatItems);
+    }
+    if (!c.custom.value_or(false)) {
+        return;
+    }
+    AddList(b, n + "custom.address-bits", c.addressBits, AddressBitsItems, 3);
+    for (std::size_t k = 0; k < c.variables.size(); ++k) {
+        const std::string v = n + "custom.variable" + std::to_string(k + 1) + ".";
+        AddList(b, v + "source", c.variables[k].source, ParsingSourceItems);
+        AddNumber(b, v + "start", c.variables[k].start, 2);
+        AddList(b, v + "length", c.variables[k].length, ParsingLengthItems);
+    }
+    for (std::size_t k = 0; k < c.commands.size(); ++k) {
+        const std::string command = n + "custom.command" + std::to_string(k + 1) + ".";
+        AddList(b, command + "enabled", c.commands[k].enabled, CommandSwitchItems);
+        AddText(b, command + "bytes", c.commands[k].bytes, IsCommandBytes,
+                "at most " + std::to_string(MaxCommandBytes) +
+                    " hex pairs in capitals, one space between");
+    }
+}
+
+void AddModule(Builder& b, const CommunicationReply& link, const SystemParameterReply& system,
+               std::span<const ChannelReply> channels) {
+    AddSystem(b, link, system);
+    for (std::size_t i = 0; i < channels.size(); ++i) {
+        Builder channel;
+        channel.rules = b.rules;
+        AddChannel(channel, static_cast<int>(i), channels[i]);
+        for (ProfileSetting& setting : channel.profile) {
+            // The coefficient is the module's own; every channel answer repeats it.
+            if (i == 0 || !setting.key.starts_with("coefficient.")) {
+                b.profile.push_back(std::move(setting));
+            }
+        }
+    }
+}
+
+// Every setting a profile may hold, in the profile's order, and what each one's value may be.
+Profile AllKeysProfile(std::map<std::string, SettingRule>* rules = nullptr) {
     CommunicationReply link{0, 0, {}};
     SystemParameterReply system;
     for (auto& group : system.display) {
@@ -76,7 +225,19 @@ Profile AllKeysProfile() {
         command = {0, "00"};
     }
     std::vector<ChannelReply> channels(ChannelCount, channel);
-    return ModuleProfile(link, system, channels);
+    Builder b;
+    b.rules = rules;
+    AddModule(b, link, system, channels);
+    return b.profile;
+}
+
+const std::map<std::string, SettingRule>& Rules() {
+    static const std::map<std::string, SettingRule> rules = [] {
+        std::map<std::string, SettingRule> all;
+        AllKeysProfile(&all);
+        return all;
+    }();
+    return rules;
 }
 
 } // namespace
@@ -91,80 +252,43 @@ const ProfileSetting* Find(const Profile& profile, const std::string& key) {
 }
 
 Profile SystemSettings(const CommunicationReply& link, const SystemParameterReply& system) {
-    Profile p;
-    AddList(p, "interface.type", link.interfaceType, InterfaceTypeItems);
-    AddList(p, "interface.instruments", link.instrumentCount, InstrumentCountItems);
-    for (std::size_t k = 0; k < system.display.size(); ++k) {
-        const std::string group = "display." + std::to_string(k + 1);
-        AddList(p, group + ".value", system.display[k].value, DisplayValueItems, 0, 2);
-        AddList(p, group + ".format", system.display[k].format, DisplayFormatItems);
-    }
-    AddList(p, "operating-mode", system.operatingMode, OperatingModeItems);
-    AddNumber(p, "slave-address", system.slaveAddress);
-    AddNumber(p, "poll-interval", system.pollInterval, 10, "ms");
-    AddList(p, "rs232.baud", system.rs232.baud, Rs232BaudItems);
-    AddList(p, "rs232.parity", system.rs232.parity, ParityItems);
-    AddList(p, "rs485.baud", system.rs485.baud, Rs485BaudItems);
-    AddList(p, "rs485.parity", system.rs485.parity, ParityItems);
-    return p;
+    Builder b;
+    AddSystem(b, link, system);
+    return b.profile;
 }
 
-Profile ChannelSettings(int instrument, const ChannelReply& c) {
-    Profile p;
-    AddList(p, "coefficient.mode", c.coefficientMode, CoefficientModeItems);
-    AddText(p, "coefficient.value", c.coefficient);
-    const std::string n = "channel." + std::to_string(instrument) + ".";
-    AddList(p, n + "hart.enabled", c.hartEnabled, HartEnabledItems);
-    AddList(p, n + "hart.mode", c.hartMode, HartLinkModeItems);
-    AddList(p, n + "type", c.instrumentType, InstrumentTypeItems, 0, 2);
-    AddList(p, n + "hart.prefix-length", c.prefixLength, PrefixLengthItems, 4);
-    AddNumber(p, n + "hart.cache-time", c.cacheTime, 1, "s");
-    AddList(p, n + "format.current", c.registerFormats[0], CurrentFormatItems);
-    for (std::size_t k = 1; k < c.registerFormats.size(); ++k) {
-        AddList(p, n + "format.variable" + std::to_string(k), c.registerFormats[k],
-                VariableFormatItems);
-    }
-    if (!c.custom.value_or(false)) {
-        return p;
-    }
-    AddList(p, n + "custom.address-bits", c.addressBits, AddressBitsItems, 3);
-    for (std::size_t k = 0; k < c.variables.size(); ++k) {
-        const std::string v = n + "custom.variable" + std::to_string(k + 1) + ".";
-        AddList(p, v + "source", c.variables[k].source, ParsingSourceItems);
-        AddNumber(p, v + "start", c.variables[k].start);
-        AddList(p, v + "length", c.variables[k].length, ParsingLengthItems);
-    }
-    for (std::size_t k = 0; k < c.commands.size(); ++k) {
-        const std::string command = n + "custom.command" + std::to_string(k + 1) + ".";
-        AddList(p, command + "enabled", c.commands[k].enabled, CommandSwitchItems);
-        AddText(p, command + "bytes", c.commands[k].bytes);
-    }
-    return p;
+Profile ChannelSettings(int instrument, const ChannelReply& channel) {
+    Builder b;
+    AddChannel(b, instrument, channel);
+    return b.profile;
 }
 
 Profile ModuleProfile(const CommunicationReply& link, const SystemParameterReply& system,
                       std::span<const ChannelReply> channels) {
-    Profile profile = SystemSettings(link, system);
-    for (std::size_t i = 0; i < channels.size(); ++i) {
-        for (ProfileSetting& setting : ChannelSettings(static_cast<int>(i), channels[i])) {
-            // The coefficient is the module's own; every channel answer repeats it.
-            if (i == 0 || !setting.key.starts_with("coefficient.")) {
-                profile.push_back(std::move(setting));
-            }
-        }
-    }
-    return profile;
+    Builder b;
+    AddModule(b, link, system, channels);
+    return b.profile;
 }
 
 bool IsProfileKey(const std::string& key) {
-    static const std::set<std::string> keys = [] {
-        std::set<std::string> all;
-        for (const ProfileSetting& setting : AllKeysProfile()) {
-            all.insert(setting.key);
-        }
-        return all;
-    }();
-    return keys.contains(key);
+    return Rules().contains(key);
+}
+
+std::optional<std::string> SettingLabel(const std::string& key, const std::string& value,
+                                        std::string* expects) {
+    const auto rule = Rules().find(key);
+    if (rule == Rules().end()) {
+        return std::nullopt;
+    }
+    if (expects != nullptr) {
+        *expects = rule->second.expects;
+    }
+    return rule->second.label(value);
+}
+
+const Profile& ProfileKeys() {
+    static const Profile keys = AllKeysProfile();
+    return keys;
 }
 
 std::vector<ProfileDifference> DiffProfiles(const Profile& module, const Profile& wanted) {
@@ -202,10 +326,21 @@ std::vector<ProfileWrite> WritesFor(const Profile& module, const Profile& wanted
             differs =
                 differs || (want != nullptr && (held == nullptr || held->value != want->value));
         }
-        if (differs) {
-            writes.push_back(
-                {std::move(group), std::move(keys), build(), std::move(line), readBack});
+        if (!differs) {
+            return;
         }
+        Profile carried;
+        for (const std::string& key : keys) {
+            const ProfileSetting* setting = Find(wanted, key);
+            if (setting == nullptr) {
+                setting = Find(module, key);
+            }
+            if (setting != nullptr) {
+                carried.push_back(*setting);
+            }
+        }
+        writes.push_back({std::move(group), std::move(keys), build(), std::move(line), readBack,
+                          std::move(carried)});
     };
     add(
         "interface", {"interface.type", "interface.instruments"},
@@ -257,6 +392,18 @@ std::vector<ProfileWrite> WritesFor(const Profile& module, const Profile& wanted
             },
             i);
         if (value(n + "type") != "00") {
+            // The module keeps no such settings for the channel: they cannot be written, and
+            // the comparison lists them as not held.
+            std::vector<std::string> custom;
+            for (const ProfileSetting& setting : wanted) {
+                if (setting.key.starts_with(n + "custom.")) {
+                    custom.push_back(setting.key);
+                }
+            }
+            const std::string message = n + "custom settings are for a custom instrument, and " +
+                                        n + "type is " + value(n + "type") + ", not 00";
+            add(
+                n + "custom", custom, [&] { return FrameResult::Refuse(message); }, i);
             continue;
         }
         std::vector<std::string> parsing{n + "custom.address-bits"};
@@ -298,71 +445,4 @@ std::vector<ProfileWrite> WritesFor(const Profile& module, const Profile& wanted
             -2, side);
     }
     return writes;
-}
-
-std::string ProfileToJson(const Profile& profile) {
-    QJsonObject settings;
-    for (const ProfileSetting& setting : profile) {
-        settings.insert(QString::fromStdString(setting.key),
-                        QJsonObject{{"value", QString::fromStdString(setting.value)},
-                                    {"label", QString::fromStdString(setting.label)}});
-    }
-    const QJsonObject root{{"format", Format}, {"version", Version}, {"settings", settings}};
-    return QJsonDocument(root).toJson(QJsonDocument::Indented).toStdString();
-}
-
-std::optional<Profile> ProfileFromJson(const std::string& text, std::string& error) {
-    QJsonParseError parse{};
-    const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(text), &parse);
-    if (parse.error != QJsonParseError::NoError || !document.isObject()) {
-        error = "not a JSON object: " + parse.errorString().toStdString();
-        return std::nullopt;
-    }
-    const QJsonObject root = document.object();
-    if (root.value("format").toString() != Format) {
-        error = "not a talmire profile (\"format\" must be \"talmire-profile\")";
-        return std::nullopt;
-    }
-    if (!root.value("version").isDouble() || root.value("version").toInt() != Version) {
-        error = "profile version " +
-                QJsonDocument(QJsonObject{{"v", root.value("version")}})
-                    .toJson(QJsonDocument::Compact)
-                    .mid(5)
-                    .chopped(1)
-                    .toStdString() +
-                " is not supported (this tool reads version " + std::to_string(Version) + ")";
-        return std::nullopt;
-    }
-    for (const QString& key : root.keys()) {
-        if (key != "format" && key != "version" && key != "settings") {
-            error = "unknown key \"" + key.toStdString() + "\" in the profile";
-            return std::nullopt;
-        }
-    }
-    const QJsonObject settings = root.value("settings").toObject();
-    Profile profile;
-    // The known order, whatever order the file has.
-    for (const ProfileSetting& known : AllKeysProfile()) {
-        const QJsonValue entry = settings.value(QString::fromStdString(known.key));
-        if (entry.isUndefined()) {
-            continue;
-        }
-        const QJsonObject object = entry.toObject();
-        if (!entry.isObject() || !object.value("value").isString() ||
-            !(object.value("label").isString() || object.value("label").isUndefined()) ||
-            object.size() > (object.contains("label") ? 2 : 1)) {
-            error = "setting \"" + known.key +
-                    "\" must be an object with a text \"value\" and a text \"label\"";
-            return std::nullopt;
-        }
-        profile.push_back({known.key, object.value("value").toString().toStdString(),
-                           object.value("label").toString().toStdString()});
-    }
-    for (const QString& key : settings.keys()) {
-        if (!IsProfileKey(key.toStdString())) {
-            error = "unknown setting \"" + key.toStdString() + "\" in the profile";
-            return std::nullopt;
-        }
-    }
-    return profile;
 }
