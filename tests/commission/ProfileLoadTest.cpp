@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -37,46 +38,40 @@ TEST(ProfileLoad, RefusesWhatTheModuleWouldNotCarryNamingIt) {
         {"a key twice under an escape",
          Document(R"({"slave-address": {"value": "001"}, "slave\u002daddress": {"value": "2"}})"),
          "\"slave-address\" is given twice"},
-        {"a plus sign", One("slave-address", "+05"), "\"slave-address\" holds \"+05\""},
-        {"too few digits", One("poll-interval", "20"), "\"poll-interval\" holds \"20\""},
-        {"too many digits for a one-digit list", One("operating-mode", "001"),
-         "\"operating-mode\" holds \"001\""},
-        {"one digit for a two-digit list", One("channel.4.type", "1"), "\"channel.4.type\""},
-        {"an item the list lacks", One("interface.type", "3"), "\"interface.type\" holds \"3\""},
-        {"below a list's first digit", One("channel.1.hart.prefix-length", "3"),
-         "\"channel.1.hart.prefix-length\""},
-        {"a space in a number", One("channel.2.custom.variable1.start", " 1"),
-         "\"channel.2.custom.variable1.start\""},
-        {"15 hex pairs where 14 fit",
-         One("channel.0.custom.command1.bytes", "01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F"),
-         "\"channel.0.custom.command1.bytes\""},
-        {"an odd nibble", One("channel.0.custom.command2.bytes", "01 02 0"),
-         "\"channel.0.custom.command2.bytes\""},
-        {"small hex digits", One("channel.0.custom.command1.bytes", "0a"), "command1.bytes"},
-        {"two spaces between pairs", One("channel.0.custom.command1.bytes", "01  02"),
-         "command1.bytes"},
-        {"a coefficient of six characters", One("coefficient.value", "0.0001"),
-         "\"coefficient.value\" holds \"0.0001\""},
-        {"a coefficient of four characters", One("coefficient.value", "0.01"),
-         "\"coefficient.value\""},
-        {"a coefficient holding #", One("coefficient.value", "0.#01"), "\"coefficient.value\""},
-        {"a coefficient holding a space", One("coefficient.value", "0 001"),
-         "\"coefficient.value\""},
-        {"a coefficient holding a reply marker", One("coefficient.value", "DFO0:"),
-         "\"coefficient.value\""},
-        {"a coefficient with two points", One("coefficient.value", "1.2.3"),
-         "\"coefficient.value\""},
-        {"a minus not leading", One("coefficient.value", "1-000"), "\"coefficient.value\""},
-        {"a coefficient without a digit", One("coefficient.value", "-...."),
-         "\"coefficient.value\""},
-        {"a control character", One("slave-address", "\\u001b[1"), "\"slave-address\""},
         {"custom settings on an instrument that is not custom",
          Document(R"({"channel.3.type": {"value": "05"},
                       "channel.3.custom.variable2.length": {"value": "1"}})"),
          "\"channel.3.custom.variable2.length\" is for a custom instrument"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
+    // Values the module's answer could not carry, each refused with its setting and value.
+    const std::vector<std::pair<std::string, std::string>> values = {
+        {"slave-address", "+05"},                   // a plus sign
+        {"poll-interval", "20"},                    // too few digits
+        {"operating-mode", "001"},                  // a one-digit list in three
+        {"channel.4.type", "1"},                    // a two-digit list in one
+        {"interface.type", "3"},                    // an item the list lacks
+        {"channel.1.hart.prefix-length", "3"},      // below the list's first digit
+        {"channel.2.custom.variable1.start", " 1"}, // a space in a number
+        {"channel.0.custom.command1.bytes", "01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F"},
+        {"channel.0.custom.command2.bytes", "01 02 0"}, // an odd nibble
+        {"channel.1.custom.command1.bytes", "0a"},      // small hex digits
+        {"channel.2.custom.command1.bytes", "01  02"},  // two spaces
+        {"coefficient.value", "0.0001"},                // six characters
+        {"coefficient.value", "0.01"},                  // four
+        {"coefficient.value", "0.#01"},
+        {"coefficient.value", "0 001"},
+        {"coefficient.value", "DFO0:"}, // a reply marker
+        {"coefficient.value", "1.2.3"},
+        {"coefficient.value", "1-000"}, // a minus not leading
+        {"coefficient.value", "-...."}, // no digit
+        {"slave-address", "\\u001b[1"}, // a control character, as JSON writes it
+    };
+    std::vector<Case> all = cases;
+    for (const auto& [key, value] : values) {
+        all.push_back({key.c_str(), One(key, value), "\"" + key + "\" holds \""});
+    }
+    for (const Case& c : all) {
+        SCOPED_TRACE(c.what + (" " + c.text));
         std::string error;
         EXPECT_FALSE(ProfileFromJson(c.text, error).has_value());
         EXPECT_NE(error.find(c.named), std::string::npos) << error;
