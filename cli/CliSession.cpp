@@ -24,9 +24,30 @@ void CliSession::Print(const QJsonObject& json, const std::string& plain) const 
         std::fputs(QJsonDocument(json).toJson(QJsonDocument::Compact).append('\n').constData(),
                    stdout);
     } else {
-        std::fputs(plain.c_str(), stdout);
+        std::fputs(Printable(plain).c_str(), stdout);
     }
     std::fflush(stdout);
+}
+
+std::string Printable(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        // C1 controls are two bytes in UTF-8: 0xC2 0x80 to 0xC2 0x9F.
+        const bool c1 = byte == 0xC2 && i + 1 < text.size() &&
+                        static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+                        static_cast<unsigned char>(text[i + 1]) <= 0x9F;
+        if ((byte < 0x20 && byte != '\n') || byte == 0x7F || c1) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X",
+                          c1 ? static_cast<unsigned char>(text[++i]) : byte);
+            out += escaped;
+        } else {
+            out += static_cast<char>(byte);
+        }
+    }
+    return out;
 }
 
 QJsonObject SettingsJson(const std::vector<ProfileSetting>& settings) {

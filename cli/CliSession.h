@@ -18,8 +18,14 @@ enum ExitStatus : int {
     ExitDeviceError = FailureDevice, // the device answered with an error, or a difference
     ExitUsage = FailureUsage,
     ExitNoAnswer = FailureNoAnswer,
-    ExitPort = FailurePort, // the port cannot be opened or was lost
+    ExitPort = FailurePort,         // the port cannot be opened or was lost
+    ExitFile = FailureFile,         // a file cannot be read or written
+    ExitInternal = FailureInternal, // out of memory or another fault of the tool
 };
+
+// `text` for a terminal: control characters other than a line end shown as \xNN, so that
+// nothing a module or a file holds can move the cursor or change the terminal's state.
+std::string Printable(const std::string& text);
 
 // Ends a command with a status and a diagnostic for stderr.
 using CliFailure = ModuleFailure;

@@ -98,10 +98,17 @@ const QList<CommandSpec>& Commands() {
              "FILE [--dry-run]",
              "write only the differences, read back, verify",
              "Writes the settings that differ, one setting frame per group, and reads each "
-             "one back; it stops with exit status 1 at the first setting that does not read "
-             "back as written. The module's own line settings (RS232, RS485) go last: the "
-             "link changes with them. A profile of another version or with an unknown key is "
-             "refused before anything is sent.",
+             "one back, printing one line per group (a JSON line with --json) as it is "
+             "verified. Before the first setting the module's configuration as found is kept "
+             "in a profile of its own under $XDG_DATA_HOME/talmire/as-found (by default "
+             "~/.local/share), named by the time and the port, and its path is printed. The "
+             "write stops at the first group that fails, naming it and why, with what was "
+             "written and what was not tried; exit status 1 when a setting does not read back "
+             "as written or the module refuses it, 3 when it does not answer. The module's own "
+             "line settings (RS232, RS485) go last: the link changes with them, and the tool "
+             "follows the speed and parity the frame carried. A profile of another version, "
+             "with an unknown or repeated key, or with a value the module's own answer could "
+             "not carry is refused before anything is sent.",
              {Opt("dry-run", "list what would be written, write nothing")},
              RunProfileWrite,
              1,
@@ -211,7 +218,10 @@ constexpr const char* ExitText = "Exit status: 0 success; 1 the device answered 
                                  "or a difference was found (profile diff, MODBUS exception, "
                                  "HART response code, bad checksum or CRC); 2 usage error; 3 "
                                  "no answer within the time-out; 4 the port cannot be opened "
-                                 "or was lost.";
+                                 "or was lost; 6 a file cannot be read or written (a profile "
+                                 "that is missing, not a regular file or too large, a save "
+                                 "that failed); 7 an internal fault of the tool, such as "
+                                 "running out of memory.";
 
 } // namespace
 

@@ -203,6 +203,14 @@ int RunHartSetAddress(CommandContext& c) {
 }
 
 int RunHartSend(CommandContext& c) {
+    // The frame builder keeps the pairs that fit; the command line refuses the rest.
+    const std::string typed = c.arguments[0].toStdString();
+    const HexPairs pairs = ParseHexPairs(typed, typed.size());
+    if (pairs.status == HexPairsStatus::Ok && pairs.bytes.size() > HartManualMaxBytes) {
+        throw CliFailure(ExitUsage, "a frame carries at most " +
+                                        std::to_string(HartManualMaxBytes) + " bytes; " +
+                                        std::to_string(pairs.bytes.size()) + " were given");
+    }
     const std::vector<std::uint8_t> reply =
         c.session.Hart(Frame(HartManualFrame(Preambles(c), c.arguments[0].toStdString())));
     const QString hex = QString::fromStdString(HexDump(reply)).trimmed();

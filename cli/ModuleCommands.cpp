@@ -1,6 +1,8 @@
 // The module's own configuration: info, system, channel and the profile commands.
 
 #include "cli/Commands.h"
+#include "cli/ProfileWriteReport.h"
+#include "commission/ProfileFile.h"
 #include "commission/ProfileSequence.h"
 #include "config/ConfigFrames.h"
 #include "config/ConfigLists.h"
@@ -8,25 +10,19 @@
 
 #include <QJsonArray>
 
-#include <fstream>
 #include <functional>
 #include <iostream>
-#include <sstream>
 
 namespace {
 
-// A profile file, refused with its reason (a usage error: nothing has been sent).
+// A profile file, refused with its reason before anything is sent: the file itself (status
+// 6) or what it holds (a usage error).
 Profile LoadProfile(const QString& path) {
-    std::ifstream file(path.toStdString(), std::ios::binary);
-    if (!file) {
-        throw CliFailure(ExitUsage, "cannot read the profile " + path.toStdString());
-    }
-    std::stringstream text;
-    text << file.rdbuf();
     std::string error;
-    std::optional<Profile> profile = ProfileFromJson(text.str(), error);
+    bool fileError = false;
+    std::optional<Profile> profile = LoadProfileFile(path, error, fileError);
     if (!profile) {
-        throw CliFailure(ExitUsage, path.toStdString() + ": " + error);
+        throw CliFailure(fileError ? ExitFile : ExitUsage, error);
     }
     return *profile;
 }
@@ -98,9 +94,8 @@ int RunProfileRead(CommandContext& c) {
         std::cout << json << std::flush;
         return ExitOk;
     }
-    std::ofstream file(path.toStdString(), std::ios::binary | std::ios::trunc);
-    if (!(file << json) || !file.flush()) {
-        throw CliFailure(ExitDeviceError, "cannot write " + path.toStdString());
+    if (const std::optional<std::string> failed = SaveFileWhole(path, json)) {
+        throw CliFailure(ExitFile, *failed);
     }
     c.session.Print(QJsonObject{{"file", path}, {"settings", static_cast<int>(profile.size())}},
                     std::to_string(profile.size()) + " settings written to " + path.toStdString() +
@@ -125,30 +120,28 @@ int RunProfileWrite(CommandContext& c) {
                                             " cannot be written: " + write.frame.message);
         }
     }
-    const bool dryRun = c.parser.isSet("dry-run");
-    QJsonArray written;
-    std::string text;
-    for (const ProfileWrite& write : writes) {
-        const std::string frame(write.frame.bytes.begin(), write.frame.bytes.end());
-        written.append(QJsonObject{{"group", QString::fromStdString(write.group)},
-                                   {"frame", QString::fromStdString(frame)}});
-        text += (dryRun ? "would write " : "wrote ") + write.group + ": " + frame + "\n";
-        if (dryRun) {
-            continue;
-        }
-        if (!write.line.empty()) {
-            std::cerr << "talmire-cli: writing the module's " << write.line
-                      << " line settings; the link will change if the tool is on that side\n";
-        }
-        for (const SettingCheck& check : WriteAndVerify(c.session, wanted, write)) {
-            if (!check.Verified()) {
-                throw CliFailure(ExitDeviceError, check.key + " reads back as " +
-                                                      check.held.value_or("nothing") +
-                                                      " after writing " + check.wanted);
-            }
-        }
+    if (writes.empty()) {
+        c.session.Print(QJsonObject{{"written", QJsonArray()}},
+                        "nothing to write: the module matches the profile\n");
+        return ExitOk;
     }
-    c.session.Print(QJsonObject{{"dryRun", dryRun}, {"written", written}},
-                    writes.empty() ? "nothing to write: the module matches the profile\n" : text);
-    return ExitOk;
+    if (c.parser.isSet("dry-run")) {
+        for (const ProfileWrite& write : writes) {
+            c.session.Print(GroupJson(write, "would write"), "would write " + write.group + ": " +
+                                                                 FrameText(write.frame.bytes) +
+                                                                 "\n");
+        }
+        return ExitOk;
+    }
+    // The way back, kept before the first setting changes anything.
+    std::string error;
+    const std::optional<QString> asFound = SaveAsFound(module, c.session.Line().port, error);
+    if (!asFound) {
+        throw CliFailure(ExitFile, "nothing written: the module's configuration as found cannot "
+                                   "be kept: " +
+                                       error);
+    }
+    c.session.Print(QJsonObject{{"asFound", *asFound}},
+                    "as found: " + asFound->toStdString() + "\n");
+    return WriteGroups(c.session, wanted, writes);
 }

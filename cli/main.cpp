@@ -6,11 +6,13 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
+#include <new>
 
 namespace {
 
 void Err(const QString& text) {
-    std::fputs(text.toLocal8Bit().constData(), stderr);
+    std::fputs(Printable(text.toLocal8Bit().toStdString()).c_str(), stderr);
 }
 
 int UsageError(const QString& message, const QString& usage) {
@@ -119,5 +121,14 @@ int main(int argc, char** argv) {
         }
         Err(QString("talmire-cli: ") + failure.what() + "\n");
         return failure.status;
+    } catch (const std::bad_alloc&) {
+        Err("talmire-cli: out of memory\n");
+        return ExitInternal;
+    } catch (const std::exception& error) {
+        Err(QString("talmire-cli: internal error: ") + error.what() + "\n");
+        return ExitInternal;
+    } catch (...) {
+        Err("talmire-cli: internal error\n");
+        return ExitInternal;
     }
 }

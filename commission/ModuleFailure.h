@@ -12,6 +12,8 @@ enum FailureStatus : int {
     FailureNoAnswer = 3,  // no answer, or an incomplete one
     FailurePort = 4,      // the port cannot be opened or was lost
     FailureCancelled = 5, // the user stopped it
+    FailureFile = 6,      // a file cannot be read or written
+    FailureInternal = 7,  // out of memory or another fault of the tool itself
 };
 
 class ModuleFailure : public std::runtime_error {

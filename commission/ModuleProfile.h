@@ -37,6 +37,13 @@ Profile ModuleProfile(const CommunicationReply& link, const SystemParameterReply
 
 // Whether `key` names a setting a profile may hold.
 bool IsProfileKey(const std::string& key);
+// Every setting a profile may hold, in the profile's order (values and labels meaningless).
+const Profile& ProfileKeys();
+// The label of setting `key` holding `value`, derived from the value; nullopt when `value` is
+// not one the module's own answer could carry for it (or `key` names no setting). `expects`,
+// when given, is told what a value of the setting must be.
+std::optional<std::string> SettingLabel(const std::string& key, const std::string& value,
+                                        std::string* expects = nullptr);
 
 struct ProfileDifference {
     std::string key;
@@ -55,15 +62,21 @@ struct ProfileWrite {
     std::string line;
     // Which query reads it back: -1 interface, -2 system, 0..8 that channel.
     int readBack = -2;
+    // Every setting of the group as the frame carries it: from the profile where it has it,
+    // otherwise the module's own.
+    Profile carried;
 };
 // The frames that bring a module holding `module` to `wanted`: only groups with a
 // difference, every value of the group taken from `wanted` where it has it, the line
-// settings last. A frame that cannot be built carries its builder's failure.
+// settings last. A frame that cannot be built carries its builder's failure; so does a group of
+// a custom instrument's settings for a channel that is not one.
 std::vector<ProfileWrite> WritesFor(const Profile& module, const Profile& wanted);
 
 // The profile file: JSON, one object per setting under "settings", keys in a fixed order.
 std::string ProfileToJson(const Profile& profile);
-// Reads a profile file; the reason in `error` when it is not one this version can write.
+// Reads a profile file; the reason in `error` when it is not one this version can write or
+// holds a value the module's answer could not carry. Every label is derived from its value:
+// the file's labels are comments for its reader.
 std::optional<Profile> ProfileFromJson(const std::string& text, std::string& error);
 
 // The value of a setting, or nullptr.

@@ -116,7 +116,9 @@ std::vector<SettingCheck> WriteAndVerify(ModuleLine& line, const Profile& wanted
     try {
         now = ReadBack(line, write.readBack);
     } catch (const ModuleFailure& failure) {
-        const auto next = write.line.empty() ? std::nullopt : ProfileLine(wanted, write.line);
+        // The speed and parity the frame carried, the module's own where the profile has none.
+        const auto next =
+            write.line.empty() ? std::nullopt : ProfileLine(write.carried, write.line);
         if (!next || failure.status != FailureNoAnswer)
             throw;
         // The module now speaks at the line settings just written.

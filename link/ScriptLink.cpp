@@ -46,7 +46,8 @@ std::optional<std::string> ScriptLink::Open(const LineSettings& line) {
     try {
         comm.OpenPort();
     } catch (const ECommsError& error) {
-        return std::string(error.what());
+        const std::string cause = OpenFailureText(error);
+        return cause == error.what() ? cause : std::string(error.what()) + ": " + cause;
     }
     return std::nullopt;
 }

@@ -11,7 +11,6 @@
 #include <filesystem>
 #include <fstream>
 #include <poll.h>
-#include <sstream>
 #include <sys/stat.h>
 #include <termios.h>
 #include <thread>
@@ -127,12 +126,28 @@ int SimLine::LineParity() const {
 
 bool SimLine::SetUpModule() {
     if (!options.statePath.empty()) {
+        // A state file is a few KiB of setting frames: a device or a huge file is refused
+        // rather than read without end.
+        constexpr std::uintmax_t MaxStateBytes = 1024 * 1024;
+        std::error_code status;
+        const auto kind = std::filesystem::status(options.statePath, status).type();
+        if (kind != std::filesystem::file_type::not_found &&
+            (kind != std::filesystem::file_type::regular ||
+             std::filesystem::file_size(options.statePath, status) > MaxStateBytes)) {
+            std::fprintf(stderr, "talmire-sim: %s: not a regular file of at most 1 MiB\n",
+                         options.statePath.c_str());
+            return false;
+        }
         std::ifstream file(options.statePath);
         if (file) {
-            std::stringstream text;
-            text << file.rdbuf();
+            std::string text(MaxStateBytes + 1, '\0');
+            file.read(text.data(), static_cast<std::streamsize>(text.size()));
+            text.resize(static_cast<std::size_t>(file.gcount()));
             std::string error;
-            if (!LoadModuleState(module, text.str(), error)) {
+            if (text.size() > MaxStateBytes) {
+                error = "larger than 1 MiB";
+            }
+            if (!error.empty() || !LoadModuleState(module, text, error)) {
                 std::fprintf(stderr, "talmire-sim: %s: %s\n", options.statePath.c_str(),
                              error.c_str());
                 return false;

@@ -1,5 +1,6 @@
 #include "ui/CommissionTools.h"
 
+#include "commission/ProfileFile.h"
 #include "commission/ProfileSequence.h"
 #include "ui/CompareDialog.h"
 #include "ui/EngineTask.h"
@@ -7,7 +8,6 @@
 #include "ui/ScanDialog.h"
 #include "ui/TForm1.h"
 
-#include <QFile>
 #include <QFileDialog>
 #include <QProgressDialog>
 
@@ -90,28 +90,23 @@ bool CommissionTools::SaveProfileTo(const QString& path) {
                               "configuration)."));
         return false;
     }
-    QFile file(path);
-    const std::string json = ProfileToJson(*moduleProfile);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        file.write(json.data(), static_cast<qint64>(json.size())) !=
-            static_cast<qint64>(json.size()) ||
-        !file.flush()) {
-        ShowMessage(&form, tr("%1 cannot be written: %2").arg(path, file.errorString()));
+    if (const std::optional<std::string> failed =
+            SaveFileWhole(path, ProfileToJson(*moduleProfile))) {
+        ShowMessage(&form, QString::fromStdString(*failed));
         return false;
     }
     return true;
 }
 
 bool CommissionTools::OpenProfileFrom(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        ShowMessage(&form, tr("%1 cannot be read: %2").arg(path, file.errorString()));
-        return false;
-    }
     std::string error;
-    std::optional<Profile> profile = ProfileFromJson(file.readAll().toStdString(), error);
+    bool fileError = false;
+    std::optional<Profile> profile = LoadProfileFile(path, error, fileError);
     if (!profile) {
-        ShowMessage(&form, tr("%1 is not a profile: %2").arg(path, QString::fromStdString(error)));
+        ShowMessage(&form,
+                    fileError
+                        ? tr("The profile cannot be read: %1").arg(QString::fromStdString(error))
+                        : tr("This is not a profile: %1").arg(QString::fromStdString(error)));
         return false;
     }
     openedProfile = std::move(profile);

@@ -13,6 +13,7 @@
 
 #include <functional>
 #include <optional>
+#include <utility>
 
 class CompareDialog;
 class EngineTask;
@@ -45,6 +46,8 @@ public:
     bool OpenProfileFrom(const QString& path);
 
     const std::optional<Profile>& ModuleSettings() const { return moduleProfile; }
+    // What the module holds after a write, read back.
+    void SetModuleSettings(Profile settings) { moduleProfile = std::move(settings); }
     const std::optional<Profile>& OpenedProfile() const { return openedProfile; }
     bool Reading() const;
     QPointer<CompareDialog> compareDialog;

@@ -1,7 +1,9 @@
 #include "ui/CompareDialog.h"
 
+#include "commission/ProfileFile.h"
 #include "commission/ProfileSequence.h"
 #include "config/ConfigLists.h"
+#include "ui/CommissionTools.h"
 #include "ui/EngineTask.h"
 #include "ui/Messages.h"
 #include "ui/TForm1.h"
@@ -152,7 +154,7 @@ void CompareDialog::WriteDifferences() {
             return;
         }
         if (!write.line.empty()) {
-            const auto next = ProfileLine(wanted, write.line);
+            const auto next = ProfileLine(write.carried, write.line);
             lines << tr("the module's %1 line to %2 baud, parity %3")
                          .arg(QString::fromStdString(write.line).toUpper())
                          .arg(next ? next->first : 0)
@@ -181,12 +183,29 @@ void CompareDialog::WriteDifferences() {
 }
 
 void CompareDialog::StartWrite(const Profile& wanted, const std::vector<ProfileWrite>& writes) {
+    // The way back, kept before the first setting changes anything.
+    std::string error;
+    const std::optional<QString> kept = SaveAsFound(module, line.port, error);
+    if (!kept) {
+        ShowMessage(this, tr("Nothing was written: the module's configuration as found cannot "
+                             "be kept: %1")
+                              .arg(QString::fromStdString(error)));
+        return;
+    }
+    asFound = *kept;
     std::set<std::string> written;
     for (const ProfileWrite& write : writes)
         written.insert(write.keys.begin(), write.keys.end());
     for (const std::string& key : TickedKeys()) {
         if (!written.contains(key))
             Mark(key, false, tr("not written"));
+    }
+    outcome = {};
+    outcome.notTried.clear();
+    groupKeys.clear();
+    for (const ProfileWrite& write : writes) {
+        outcome.notTried << QString::fromStdString(write.group);
+        groupKeys[QString::fromStdString(write.group)] = write.keys;
     }
     WriteDifferencesButton->setEnabled(false);
     form.LendPort(tr("the profile write"));
@@ -198,30 +217,78 @@ void CompareDialog::StartWrite(const Profile& wanted, const std::vector<ProfileW
             const ProfileWrite& write = writes[static_cast<std::size_t>(i)];
             progress.ThrowIfCancelled();
             progress.Report(i, total, write.group);
+            const QString group = QString::fromStdString(write.group);
             try {
                 const std::vector<SettingCheck> checks = WriteAndVerify(moduleLine, wanted, write);
-                task->Post([this, checks] {
+                task->Post([this, checks, group] {
+                    bool verified = true;
                     for (const SettingCheck& check : checks) {
+                        verified = verified && check.Verified();
                         Mark(check.key, check.Verified(),
                              check.Verified() ? tr("verified")
                                               : tr("failed: reads back as %1")
                                                     .arg(QString::fromStdString(
                                                         check.held.value_or("nothing"))));
                     }
+                    Tally(group, verified ? &Outcome::written : &Outcome::refused);
                 });
             } catch (const ModuleFailure& failure) {
                 const QString why = QString::fromStdString(failure.what());
-                task->Post([this, keys = write.keys, why] {
+                // Without an answer the module's state is unknown: nothing more is sent.
+                const bool stop = failure.status == FailureNoAnswer ||
+                                  failure.status == FailurePort ||
+                                  failure.status == FailureCancelled;
+                task->Post([this, keys = write.keys, why, group, stop] {
                     for (const std::string& key : keys)
                         Mark(key, false, tr("failed: %1").arg(why));
+                    Tally(group, stop ? &Outcome::unanswered : &Outcome::refused);
                 });
-                if (failure.status == FailurePort || failure.status == FailureCancelled)
+                if (stop)
                     throw;
             }
             task->Post([this, end = moduleLine.Line()] { endLine = end; });
         }
+        // The pages show what the module holds now, as a whole read shows it.
+        progress.Report(total, total, "reading back");
+        try {
+            ModuleReplies replies = ReadModuleReplies(moduleLine);
+            task->Post([this, replies] { ShowModule(replies); });
+        } catch (const ModuleFailure& failure) {
+            task->Post(
+                [this, why = QString::fromStdString(failure.what())] { outcome.readBack = why; });
+        }
         progress.Report(total, total, "done");
     });
+}
+
+void CompareDialog::Tally(const QString& group, QStringList Outcome::*list) {
+    outcome.notTried.removeOne(group);
+    (outcome.*list) << group;
+}
+
+void CompareDialog::ShowModule(const ModuleReplies& replies) {
+    module = replies.ToProfile();
+    for (int row = 0; row < CompareTable->rowCount(); ++row) {
+        const std::string key = CompareTable->item(row, Setting)->text().toStdString();
+        CompareTable->item(row, Module)->setText(SettingText(Find(module, key)));
+    }
+    form.ShowModuleReplies(replies);
+    if (form.commission != nullptr)
+        form.commission->SetModuleSettings(module);
+}
+
+QString CompareDialog::OutcomeText() const {
+    auto listed = [](const QStringList& groups) {
+        return groups.isEmpty() ? tr("none") : groups.join(", ");
+    };
+    QString text =
+        tr("Written and verified: %1. Refused: %2. Not tried: %3.")
+            .arg(listed(outcome.written), listed(outcome.refused), listed(outcome.notTried));
+    if (!outcome.readBack.isEmpty())
+        text += "\n" + tr("The module could not be read back: %1").arg(outcome.readBack);
+    if (!asFound.isEmpty())
+        text += "\n" + tr("The module as found is kept in %1").arg(asFound);
+    return text;
 }
 
 void CompareDialog::Mark(const std::string& key, bool verified, const QString& text) {
@@ -248,10 +315,19 @@ void CompareDialog::Finish(const QString& error, bool cancelled) {
     // The port comes back at the line the module answered last, which a line write moves.
     form.ReturnPort(endLine ? endLine : std::optional<LineSettings>(line));
     WriteDifferencesButton->setEnabled(true);
+    const std::vector<std::string> ticked = TickedKeys();
+    for (const QString& group : outcome.notTried) {
+        for (const std::string& key : groupKeys[group]) {
+            if (std::find(ticked.begin(), ticked.end(), key) != ticked.end())
+                Mark(key, false, tr("not tried"));
+        }
+    }
     if (cancelled)
-        Summary->setText(tr("Stopped."));
+        Summary->setText(tr("Stopped.") + " " + OutcomeText());
     else if (!error.isEmpty())
-        Summary->setText(tr("The write stopped: %1").arg(error));
+        Summary->setText(tr("The write stopped at %1: %2")
+                             .arg(outcome.unanswered.value(0, tr("a group")), error) +
+                         "\n" + OutcomeText());
     else
-        Summary->setText(tr("Written; every row's result is beside it."));
+        Summary->setText(OutcomeText());
 }

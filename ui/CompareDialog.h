@@ -1,14 +1,20 @@
 #pragma once
 
 // The module's settings beside a profile's: one row per setting of the profile, the
-// differences marked and ticked. "Write differences" writes the ticked rows on a worker
-// thread, reads each group back and marks every written row verified or failed.
+// differences marked and ticked. "Write differences" keeps the module as found in a profile
+// file, writes the ticked rows on a worker thread, reads each group back and marks every
+// written row verified or failed; it stops at the first group without an answer, sums up
+// what was written, refused and not tried, and reads the whole module back into the pages.
 
 #include "commission/ModuleProfile.h"
+#include "commission/ProfileSequence.h"
 #include "link/ScriptLink.h"
 
 #include "ui/EngineDialog.h"
 
+#include <QStringList>
+
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -48,9 +54,25 @@ private:
     void Mark(const std::string& key, bool verified, const QString& text);
     void Finish(const QString& error, bool cancelled);
 
+    // What became of each group of a write.
+    struct Outcome {
+        QStringList written;    // verified
+        QStringList refused;    // refused, or read back otherwise
+        QStringList unanswered; // no answer: the write stopped there
+        QStringList notTried;
+        QString readBack; // why the module could not be read back after the write
+    };
+    void Tally(const QString& group, QStringList Outcome::*list);
+    // The module's answers after a write: its column, the window's pages and its profile.
+    void ShowModule(const ModuleReplies& replies);
+    QString OutcomeText() const;
+
     TForm1& form;
     LineSettings line;
     Profile module;
     Profile profile;
     std::optional<LineSettings> endLine;
+    Outcome outcome;
+    std::map<QString, std::vector<std::string>> groupKeys; // the settings of each group written
+    QString asFound; // where the module's configuration before the write is kept
 };

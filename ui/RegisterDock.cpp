@@ -14,6 +14,8 @@
 
 namespace {
 
+constexpr int HoldingRegisterBase = 40001;
+
 std::span<const std::uint8_t> AsBytes(const QByteArray& bytes) {
     return {reinterpret_cast<const std::uint8_t*>(bytes.constData()),
             static_cast<std::size_t>(bytes.size())};
@@ -54,7 +56,10 @@ RegisterDock::RegisterDock(QWidget* parent) : QDockWidget(tr("MODBUS values"), p
     table->setHorizontalHeaderLabels({tr("address"), tr("raw hex"), tr("value")});
     table->verticalHeader()->hide();
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    // Each column as wide as its longest cell, so a float's digits are never elided; the last
+    // takes what is left.
+    table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    table->horizontalHeader()->setStretchLastSection(true);
     layout->addWidget(table, 1);
 
     auto* calculator = new QFormLayout;
@@ -100,10 +105,15 @@ void RegisterDock::Refresh() {
     table->setRowCount(static_cast<int>(values.rows.size()));
     for (int r = 0; r < table->rowCount(); ++r) {
         const RegisterRow& row = values.rows[static_cast<std::size_t>(r)];
-        const QStringList cells{QString::number(row.address), QString::fromStdString(row.raw),
-                                QString::fromStdString(row.value)};
-        for (int c = 0; c < cells.size(); ++c)
-            table->setItem(r, c, new QTableWidgetItem(cells[c]));
+        // Holding registers numbered as the MODBUS page numbers them: protocol address 0 is
+        // 40001.
+        const QStringList cells{QString::number(HoldingRegisterBase + row.address),
+                                QString::fromStdString(row.raw), QString::fromStdString(row.value)};
+        for (int c = 0; c < cells.size(); ++c) {
+            auto* item = new QTableWidgetItem(cells[c]);
+            item->setToolTip(cells[c]);
+            table->setItem(r, c, item);
+        }
     }
 }
 

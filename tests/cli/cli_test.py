@@ -11,6 +11,7 @@ import struct
 import subprocess
 import sys
 import tempfile
+import time
 
 sim_path, cli_path, mbpoll = sys.argv[1], sys.argv[2], sys.argv[3]
 work = tempfile.mkdtemp(prefix="talmire-cli-test-")
@@ -35,11 +36,14 @@ class Sim:
         self.proc.wait()
 
 
-def edited(path, name, values):
-    """A copy of a profile with some values changed (their labels left as they were)."""
+def edited(path, name, values, added={}):
+    """A copy of a profile with some values changed (their labels left as they were) and
+    some settings added."""
     data = json.load(open(path))
     for key, value in values.items():
         data["settings"][key]["value"] = value
+    for key, value in added.items():
+        data["settings"][key] = {"value": value}
     copy = os.path.join(work, name)
     json.dump(data, open(copy, "w"))
     return copy
@@ -101,6 +105,7 @@ try:
         ("bad argument", sim.link, ["channel", "9"], 2, "N must be a number from 0 to 8"),
         ("no module behind the port", silent, ["--timeout", "300", "info"], 3, "no answer"),
         ("missing port", "/nonexistent/ttyX", ["info"], 4, "cannot open"),
+        ("missing port, its cause named", "/nonexistent/ttyX", ["info"], 4, "no such device"),
     ]
     for name, port, args, status, message in statuses:
         rc, out, err = cli(port, *args)
@@ -196,6 +201,111 @@ try:
         check("a profile with %s is refused before anything is sent" % name,
               rc == 2 and open(state).read() == before, err)
 
+    # A write told group by group, the module as found kept first.
+    data_home = os.path.join(work, "data")
+    kept_env = dict(os.environ, XDG_DATA_HOME=data_home)
+    kept_dir = os.path.join(data_home, "talmire", "as-found")
+    rc, found_before, _ = cli(sim.link, "profile", "read", "-")
+    groups = edited(profile, "groups.json", {"slave-address": "033", "poll-interval": "030"})
+    rc, out, err = cli(sim.link, "profile", "write", groups, env=kept_env)
+    lines = out.splitlines()
+    kept = sorted(os.listdir(kept_dir)) if os.path.isdir(kept_dir) else []
+    check("profile write prints the kept file, then one line per group",
+          rc == 0 and len(kept) == 1 and lines == [
+              "as found: " + os.path.join(kept_dir, kept[0]),
+              "wrote slave-address: QQS#ADR:033#", "wrote poll-interval: QQS#JTM:030#"],
+          "%d %r %r" % (rc, out, err))
+    check("the kept file is the module as it was, named by time and port",
+          len(kept) == 1 and re.match(r"\d{4}-\d\d-\d\dT\d\d-\d\d-\d\d-%s\.json$" %
+                                      os.path.basename(sim.link), kept[0]) and
+          json.load(open(os.path.join(kept_dir, kept[0]))) == json.loads(found_before), kept)
+    rc, out, err = cli(sim.link, "--json", "profile", "write",
+                       edited(groups, "groups2.json", {"slave-address": "034"}), env=kept_env)
+    docs = [json.loads(line) for line in out.splitlines()] if rc == 0 else []
+    check("--json: a line for the kept file, each group and the sum",
+          len(docs) == 3 and docs[0]["asFound"].startswith(kept_dir) and
+          docs[1] == {"group": "slave-address", "result": "verified",
+                      "frame": "51 51 53 23 41 44 52 3A 30 33 34 23"} and
+          docs[2]["summary"]["written"] == ["slave-address"] and
+          docs[2]["summary"]["failed"] is None, out + err)
+    rc, out, err = cli(sim.link, "--json", "profile", "write", "--dry-run",
+                       edited(profile, "bytes.json", {"channel.0.type": "00"}, {
+                           "channel.0.custom.command1.enabled": "1",
+                           "channel.0.custom.command1.bytes": "8F FF"}))
+    docs = [json.loads(line) for line in out.splitlines()] if rc == 0 else []
+    check("a dry run's JSON carries the frame as hex",
+          rc == 0 and docs[-1]["group"] == "channel.0.custom.command1" and
+          docs[-1]["frame"].endswith("3C 30 32 2C 8F FF"), out + err)
+
+    # A module that falls silent in the middle of a write: the group named, the rest summed up.
+    many = edited(profile, "many.json", dict(
+        [("display.%d.format" % k, "1") for k in range(1, 5)] +
+        [("slave-address", "044"), ("poll-interval", "044")]))
+    proc = subprocess.Popen([cli_path, "--port", sim.link, "--timeout", "500", "profile", "write",
+                             many], stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True,
+                            env=kept_env)
+    first = proc.stdout.readline() + proc.stdout.readline()
+    os.kill(sim.proc.pid, signal.SIGSTOP)
+    rest, err = proc.communicate(timeout=60)
+    os.kill(sim.proc.pid, signal.SIGCONT)
+    time.sleep(0.5)  # the frames sent while it was stopped reach it
+    failed = re.search(r"^failed (\S+): (no|incomplete) answer", rest, re.M)
+    check("a write into a silent module names the failed group and sums up (exit 3)",
+          proc.returncode == 3 and first.startswith("as found: ") and "wrote display.1" in first
+          and failed and "the write stopped at %s" % failed.group(1) in err and
+          "written: display.1" in err and re.search(r"not tried: \S", err),
+          "%d %r %r %r" % (proc.returncode, first, rest, err))
+
+    # Refused before anything is sent.
+    before = open(state).read()
+    duplicate = os.path.join(work, "duplicate.json")
+    open(duplicate, "w").write(open(profile).read().replace(
+        '"settings": {', '"settings": {"slave-address": {"value": "099"},', 1))
+    no_settings = os.path.join(work, "no-settings.json")
+    json.dump({"format": "talmire-profile", "version": 1}, open(no_settings, "w"))
+    escape = os.path.join(work, "escape.json")
+    json.dump({"format": "talmire-profile", "version": 1,
+               "settings": {"\x1b[31mred": {"value": "1"}}}, open(escape, "w"))
+    for name, path, message in [
+            ("a key given twice", duplicate, '"slave-address" is given twice'),
+            ("no settings", no_settings, '"settings" must be an object'),
+            ("a coefficient holding a reply marker",
+             edited(profile, "marker.json", {"coefficient.value": "DFO0:"}),
+             '"coefficient.value" holds "DFO0:"'),
+            ("a control character, shown escaped", escape, '"\\x1B[31mred"')]:
+        rc, out, err = cli(sim.link, "profile", "write", path)
+        check("refused before anything is sent: " + name,
+              rc == 2 and message in err and "\x1b" not in err and open(state).read() == before,
+              "%d %r" % (rc, err))
+    rc, out, err = cli(sim.link, "hart", "send", " ".join(["00"] * 16))
+    check("hart send refuses more bytes than a frame carries", rc == 2 and "at most 15" in err, err)
+
+    # File errors: their own exit status, with the reason.
+    huge = os.path.join(work, "huge.json")
+    open(huge, "w").write(" " * (2 << 20))
+    for name, args, message in [
+            ("a device as the profile", ["profile", "diff", "/dev/zero"], "not a regular file"),
+            ("a profile too large", ["profile", "diff", huge], "larger than"),
+            ("a missing profile", ["profile", "write", os.path.join(work, "none.json")],
+             "no such file"),
+            ("a full disk as the target", ["profile", "read", "/dev/full"], "not a regular file"),
+            ("a folder that cannot hold the file",
+             ["profile", "read", os.path.join(profile, "module.json")], "Not a directory")]:
+        rc, out, err = cli(sim.link, *args)
+        check("exit 6: " + name, rc == 6 and message in err, "%d %r" % (rc, err))
+    rc, out, err = cli(sim.link, "profile", "write", edited(profile, "later.json", {
+        "slave-address": "055"}), env=dict(os.environ, XDG_DATA_HOME=profile))
+    check("exit 6: nothing written when the module as found cannot be kept",
+          rc == 6 and "nothing written" in err and "QQS#ADR:055#" not in open(state).read(), err)
+    if os.getuid() != 0:
+        locked = os.path.join(work, "locked")
+        os.mkdir(locked, 0o500)
+        rc, out, err = cli(sim.link, "profile", "read", os.path.join(locked, "module.json"))
+        check("exit 6: an unwritable folder", rc == 6 and "ermission" in err, err)
+    rc, out, err = cli(sim.link, "profile", "write", profile, env=kept_env)
+    rc, out, _ = cli(sim.link, "profile", "diff", profile)
+    check("the module as it was before these writes", rc == 0, out)
+
     # Answers in two chunks: HART and MODBUS answers are joined by their own length.
     sim.stop()
     sim = Sim("--state", state, "--instruments", "4", "--gap-ms", "150")
@@ -227,7 +337,6 @@ try:
                              "monitor", "modbus", "--every", "50",
                              "--slave", "1", "--start", "0"], stdout=subprocess.PIPE,
                             stderr=subprocess.PIPE, text=True)
-    import time
     time.sleep(0.5)
     check("monitor runs before the line goes away", proc.poll() is None)
     sim.stop()
@@ -238,6 +347,18 @@ try:
     rc, out, err = cli(sim.link, "--json", "scan", "line")
     check("scan line finds the simulator at 19200", rc == 0 and json.loads(out)["baud"] == 19200,
           out + err)
+    # A profile that sets only the speed: the tool follows the parity the frame carried.
+    sim.stop()
+    sim = Sim("--baud", "19200", "--parity", "odd")
+    speed = os.path.join(work, "speed.json")
+    json.dump({"format": "talmire-profile", "version": 1,
+               "settings": {"rs485.baud": {"value": "3"}}}, open(speed, "w"))
+    rc, out, err = cli(sim.link, "--baud", "19200", "--parity", "odd", "profile", "write", speed,
+                       env=kept_env)
+    check("a write of the speed alone follows the module at the parity it kept",
+          rc == 0 and "now answers at 9600 baud, parity Odd" in err, out + err)
+    rc, out, _ = cli(sim.link, "--parity", "odd", "info")
+    check("the module answers at 9600 odd after it", rc == 0, out)
 finally:
     sim.stop()
 

@@ -13,6 +13,7 @@
 #include "ui/TForm1.h"
 
 #include <QAction>
+#include <QDir>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
@@ -21,6 +22,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -30,6 +32,8 @@ namespace {
 class CommissionWindow : public ::testing::Test {
 protected:
     void Start(std::vector<std::string> simOptions) {
+        // The configurations kept before a write go to the test's own folder.
+        qputenv("XDG_DATA_HOME", dir.filePath("data").toUtf8());
         sim = std::make_unique<SimProcess>(std::move(simOptions));
         ASSERT_NE(sim->ready.find("ready"), std::string::npos) << sim->ready;
         SetMessageSink([this](MessageKind, const QString& text) { messages << text; });
@@ -133,6 +137,71 @@ TEST_F(CommissionWindow, ProfileReadSavedComparedWrittenAndVerified) {
     QTest::mouseClick(form->systemPage->Button23, Qt::LeftButton);
     ASSERT_TRUE(WaitFor([&] { return form->systemPage->Edit14->text() == "007"; }, 4000));
     EXPECT_TRUE(messages.isEmpty()) << messages.join("|").toStdString();
+}
+
+TEST_F(CommissionWindow, AfterAWriteThePagesShowWhatTheModuleHolds) {
+    Start({});
+    ReadConfiguration();
+    const Profile before = *form->commission->ModuleSettings();
+    OpenEdited({{"slave-address", "007"}, {"poll-interval", "020"}});
+    // Stale page contents, which only the module's answers can put right.
+    form->systemPage->Edit14->setText("123");
+    form->systemPage->Edit6->setText("999");
+    Trigger("ActionWriteProfile");
+    ASSERT_TRUE(WaitFor([&] { return !form->commission->compareDialog.isNull(); }));
+    CompareDialog& dialog = *form->commission->compareDialog;
+    QTest::mouseClick(dialog.WriteDifferencesButton, Qt::LeftButton);
+    ASSERT_TRUE(
+        WaitFor([&] { return !form->PortLent() && dialog.WriteDifferencesButton->isEnabled(); }));
+    EXPECT_EQ(Results(dialog), (std::map<std::string, QString>{{"slave-address", "verified"},
+                                                               {"poll-interval", "verified"}}));
+    EXPECT_EQ(form->systemPage->Edit14->text(), "007");
+    EXPECT_EQ(form->systemPage->Edit6->text(), "020");
+    EXPECT_EQ(Find(*form->commission->ModuleSettings(), "poll-interval")->value, "020");
+    EXPECT_TRUE(dialog.Summary->text().contains("Written and verified: slave-address, "
+                                                "poll-interval. Refused: none. Not tried: none."))
+        << dialog.Summary->text().toStdString();
+    // The module as it was before the write is kept, and opens as a profile.
+    const QStringList kept = QDir(dir.filePath("data/talmire/as-found")).entryList(QDir::Files);
+    ASSERT_EQ(kept.size(), 1);
+    EXPECT_TRUE(dialog.Summary->text().contains(kept[0])) << dialog.Summary->text().toStdString();
+    ASSERT_TRUE(
+        form->commission->OpenProfileFrom(dir.filePath("data/talmire/as-found/" + kept[0])));
+    EXPECT_EQ(*form->commission->OpenedProfile(), before);
+    EXPECT_TRUE(messages.isEmpty()) << messages.join("|").toStdString();
+}
+
+TEST_F(CommissionWindow, WriteStopsAtTheFirstGroupWithoutAnAnswerAndSumsUp) {
+    Start({});
+    ReadConfiguration();
+    OpenEdited({{"slave-address", "007"}, {"poll-interval", "020"}, {"rs485.baud", "4"}});
+    Trigger("ActionWriteProfile");
+    ASSERT_TRUE(WaitFor([&] { return !form->commission->compareDialog.isNull(); }));
+    CompareDialog& dialog = *form->commission->compareDialog;
+    // The module falls silent before the write.
+    ASSERT_EQ(kill(sim->pid, SIGSTOP), 0);
+    QTest::mouseClick(dialog.WriteDifferencesButton, Qt::LeftButton);
+    auto* box = dialog.findChild<QMessageBox*>("LineChangeBox");
+    ASSERT_NE(box, nullptr);
+    box->button(QMessageBox::Yes)->click();
+    const bool ended =
+        WaitFor([&] { return !form->PortLent() && dialog.WriteDifferencesButton->isEnabled(); });
+    kill(sim->pid, SIGCONT);
+    ASSERT_TRUE(ended);
+    const std::map<std::string, QString> results = Results(dialog);
+    ASSERT_EQ(results.size(), 3u) << dialog.Summary->text().toStdString();
+    EXPECT_TRUE(results.at("slave-address").startsWith("failed: no answer"))
+        << results.at("slave-address").toStdString();
+    EXPECT_EQ(results.at("poll-interval"), "not tried");
+    EXPECT_EQ(results.at("rs485.baud"), "not tried");
+    const QString summary = dialog.Summary->text();
+    EXPECT_TRUE(summary.startsWith("The write stopped at slave-address: no answer"))
+        << summary.toStdString();
+    EXPECT_TRUE(summary.contains("Written and verified: none. Refused: none. Not tried: "
+                                 "poll-interval, rs485."))
+        << summary.toStdString();
+    // The line stays where it was: the line's group was never sent.
+    EXPECT_EQ(form->ComboBox11->currentText(), "9600");
 }
 
 TEST_F(CommissionWindow, LineSpeedWriteAsksFirstAndThePortFollows) {

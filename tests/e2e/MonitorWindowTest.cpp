@@ -16,6 +16,7 @@
 #include <QLineSeries>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QStyleOptionViewItem>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -101,7 +102,21 @@ TEST(MonitorWindow, TwoSecondsOfHartReadsPlottedRecordedThenThePortGoesBack) {
     QTableWidget* registers = form->registerDock->Table();
     ASSERT_TRUE(WaitForEvents([&] { return registers->rowCount() == 2; }, 4000))
         << messages.join("|").toStdString();
-    EXPECT_EQ(registers->item(1, 0)->text(), "2");
+    // Numbered as the MODBUS page numbers registers, and every value shown whole.
+    EXPECT_EQ(registers->item(0, 0)->text(), "40001");
+    EXPECT_EQ(registers->item(1, 0)->text(), "40003");
+    // In a narrow dock the cells keep their whole text (the table scrolls instead).
+    registers->setFixedWidth(180);
+    QCoreApplication::processEvents();
+    QStyleOptionViewItem option;
+    option.initFrom(registers);
+    for (int r = 0; r < registers->rowCount(); ++r)
+        for (int c = 0; c < 3; ++c) {
+            const QModelIndex cell = registers->model()->index(r, c);
+            EXPECT_GE(registers->columnWidth(c),
+                      registers->itemDelegate()->sizeHint(option, cell).width())
+                << cell.data().toString().toStdString();
+        }
     // Channel 1 begins with its loop current, 12 mA.
     EXPECT_EQ(registers->item(0, 1)->text(), "41 40 00 00");
     EXPECT_EQ(registers->item(0, 2)->text(), "12");

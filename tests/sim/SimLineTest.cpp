@@ -260,6 +260,22 @@ TEST_F(SimLineTest, StateOptionLoadsTheModuleAndSavesWhatWasWritten) {
     std::remove(path.c_str());
 }
 
+TEST(SimLineState, AStateThatIsNoSmallRegularFileIsRefused) {
+    const std::string large = "/tmp/talmire-sim-large-" + std::to_string(getpid());
+    std::ofstream(large) << std::string(2 << 20, '\n');
+    for (const std::string path : {"/dev/full", "/dev/zero", "/tmp", large.c_str()}) {
+        SCOPED_TRACE(path);
+        SimOptions options = Parsed({"--state", path.c_str()});
+        options.link = "/tmp/ttyTALMIRE-state-" + std::to_string(getpid());
+        SimLine line(options);
+        EXPECT_FALSE(line.Open());
+    }
+    struct stat info {};
+    EXPECT_EQ(stat("/dev/full", &info), 0);
+    EXPECT_TRUE(S_ISCHR(info.st_mode)) << "the device is left as it was";
+    std::remove(large.c_str());
+}
+
 // A pseudo-terminal standing in for a USB adapter: the master is the far end of the cable,
 // the slave the device node the simulator serves; closing the master unplugs it.
 struct Adapter {

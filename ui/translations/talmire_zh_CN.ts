@@ -55,6 +55,14 @@
         <source>Open a profile first (File, Open profile...).</source>
         <translation>请先打开配置文件（文件 &gt; 打开配置文件...）。</translation>
     </message>
+    <message>
+        <source>The profile cannot be read: %1</source>
+        <translation>无法读取配置文件：%1</translation>
+    </message>
+    <message>
+        <source>This is not a profile: %1</source>
+        <translation>这不是配置文件：%1</translation>
+    </message>
 </context>
 <context>
     <name>CompareDialog</name>
@@ -157,6 +165,38 @@ If the window is connected on that side, it follows the module to the new settin
     <message>
         <source>Written; every row&apos;s result is beside it.</source>
         <translation>已写入；每行的结果显示在其旁边。</translation>
+    </message>
+    <message>
+        <source>Nothing was written: the module&apos;s configuration as found cannot be kept: %1</source>
+        <translation>未写入任何内容：无法保存模块原有的配置：%1</translation>
+    </message>
+    <message>
+        <source>none</source>
+        <translation>无</translation>
+    </message>
+    <message>
+        <source>Written and verified: %1. Refused: %2. Not tried: %3.</source>
+        <translation>已写入并校验：%1。被拒绝：%2。未尝试：%3。</translation>
+    </message>
+    <message>
+        <source>The module could not be read back: %1</source>
+        <translation>无法回读模块：%1</translation>
+    </message>
+    <message>
+        <source>The module as found is kept in %1</source>
+        <translation>模块原有的配置保存在 %1</translation>
+    </message>
+    <message>
+        <source>not tried</source>
+        <translation>未尝试</translation>
+    </message>
+    <message>
+        <source>The write stopped at %1: %2</source>
+        <translation>写入在 %1 处停止：%2</translation>
+    </message>
+    <message>
+        <source>a group</source>
+        <translation>某一组</translation>
     </message>
 </context>
 <context>
