@@ -181,6 +181,8 @@ void CompareDialog::WriteDifferences() {
 }
 
 void CompareDialog::StartWrite(const Profile& wanted, const std::vector<ProfileWrite>& writes) {
+    if (!form.LendPort(tr("the profile write"), line))
+        return;
     std::set<std::string> written;
     for (const ProfileWrite& write : writes)
         written.insert(write.keys.begin(), write.keys.end());
@@ -189,7 +191,6 @@ void CompareDialog::StartWrite(const Profile& wanted, const std::vector<ProfileW
             Mark(key, false, tr("not written"));
     }
     WriteDifferencesButton->setEnabled(false);
-    form.LendPort(tr("the profile write"));
     endLine.reset();
     task->Start([this, wanted, writes, at = line](const Progress& progress) {
         ModuleLine moduleLine(at, std::chrono::milliseconds(1000));
