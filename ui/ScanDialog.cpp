@@ -192,20 +192,19 @@ void ScanDialog::Finish(const QString& error, bool cancelled) {
         return;
     }
     const bool reopens = form.Loan().WasOpen();
-    if (!form.ReturnPort() && reopens) {
-        Summary->setText(
-            tr("The scan ended, and the port cannot be opened again: %1.").arg(form.PortFailure()));
-        return;
-    }
+    QString summary;
     if (cancelled)
-        Summary->setText(tr("Stopped."));
+        summary = tr("Stopped.");
     else if (!error.isEmpty())
-        Summary->setText(tr("The scan stopped: %1").arg(error));
+        summary = tr("The scan stopped: %1").arg(error);
     else if (kind == Kind::Line)
-        Summary->setText(tr("No answer at any speed and parity."));
+        summary = tr("No answer at any speed and parity.");
     else
-        Summary->setText(FoundList->count() == 0 ? tr("Nothing answered.")
-                                                 : tr("%1 answered.").arg(FoundList->count()));
+        summary = FoundList->count() == 0 ? tr("Nothing answered.")
+                                          : tr("%1 answered.").arg(FoundList->count());
+    if (!form.ReturnPort() && reopens)
+        summary += ' ' + tr("The port cannot be opened again: %1.").arg(form.PortFailure());
+    Summary->setText(summary);
 }
 
 void ScanDialog::Choose(QListWidgetItem* item) {

@@ -66,13 +66,9 @@ bool TForm1::OpenPortWithPageSettings(const QString& name) {
 }
 
 void TForm1::ReportOpenFailure(const QString& name, const ECommsError& error) {
-    // A device held by one of this window's own tools is named as that tool.
-    portFailure = error.Cause() == OpenFailure::InUse && loan.Held()
-                      ? tr("in use by %1").arg(loan.Holder())
-                      : QString::fromStdString(OpenFailureText(error));
+    portFailure = QString::fromStdString(OpenFailureText(error));
     ShowLinkStatus(tr("%1 cannot be opened: %2").arg(name, portFailure));
-    trafficDock->AppendNote(QStringLiteral("%1 cannot be opened: %2")
-                                .arg(name, QString::fromStdString(OpenFailureText(error))));
+    trafficDock->AppendNote(QStringLiteral("%1 cannot be opened: %2").arg(name, portFailure));
 }
 
 void TForm1::Button6Click() {

@@ -14,6 +14,7 @@
 #include "ui/TrafficDock.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -111,6 +112,17 @@ TEST_F(PortLoanWindow, AToolThatLosesTheModuleGivesTheWindowBackClosedAndSaysWhy
         // At most one box, and never the opening's error report.
         EXPECT_LE(messages.size(), 1) << Said();
         EXPECT_FALSE(messages.contains("Error opening serial port.")) << Said();
+        // A scan says the same of the port it gave back.
+        if (!form->commission->scanDialog.isNull()) {
+            const QString summary = form->commission->scanDialog->Summary->text();
+            EXPECT_TRUE(summary.contains("The port cannot be opened again: no such device"))
+                << summary.toStdString();
+        }
+        // The lost-port watch has taken over: the module back, the port opens by itself.
+        sim.reset();
+        sim = std::make_unique<SimProcess>();
+        EXPECT_TRUE(WaitForEvents([&] { return form->link.PortIsOpen; }, 5000))
+            << form->LinkStatus->text().toStdString();
         TearDown();
         messages.clear();
     }
@@ -145,6 +157,32 @@ TEST_F(PortLoanWindow, ASecondToolIsRefusedNamingTheHolderAndThePagesWaitForTheF
     EXPECT_FALSE(form->PortLent());
     EXPECT_TRUE(form->PageControl1->isEnabled());
     EXPECT_TRUE(form->link.PortIsOpen);
+}
+
+TEST_F(PortLoanWindow, TheLostPortWatchWaitsUntilTheLoanEnds) {
+    Start({});
+    const std::string lost = sim->link;
+    KillSim();
+    ASSERT_TRUE(WaitForEvents([&] { return !form->link.PortIsOpen; }, 5000));
+    // A second module on another line; the monitor borrows the port to read it.
+    SimProcess other;
+    form->SPREALCOM->ShowText(QString::fromStdString(other.link));
+    MonitorDock* monitor = StartMonitor();
+    ASSERT_TRUE(monitor != nullptr && monitor->Running()) << Said();
+    // The lost device comes back while the monitor holds the port: nothing opens.
+    sim = std::make_unique<SimProcess>();
+    ASSERT_EQ(sim->link, lost);
+    WaitForEvents([] { return false; }, 500);
+    EXPECT_FALSE(form->link.PortIsOpen);
+    EXPECT_TRUE(monitor->Running());
+    EXPECT_EQ(form->Loan().Holder(), "the monitor");
+    // The end of the loan opens it.
+    monitor->Stop();
+    ASSERT_TRUE(WaitForEvents([&] { return !monitor->Running(); }, 5000));
+    EXPECT_TRUE(form->link.PortIsOpen);
+    EXPECT_EQ(form->link.Comm1.CommName(), lost);
+    EXPECT_TRUE(form->LinkStatus->text().startsWith("reconnected"))
+        << form->LinkStatus->text().toStdString();
 }
 
 TEST_F(PortLoanWindow, AFailedOpeningLeavesEveryControlAndNamesTheCause) {

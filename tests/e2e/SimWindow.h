@@ -21,6 +21,8 @@
 class SimWindow : public ::testing::Test {
 protected:
     void Start(std::vector<std::string> simOptions) {
+        // The simulator before goes first: on its way out it takes its link away.
+        sim.reset();
         sim = std::make_unique<SimProcess>(std::move(simOptions));
         ASSERT_NE(sim->ready.find("ready"), std::string::npos) << sim->ready;
         SetMessageSink([this](MessageKind, const QString& text) { messages << text; });

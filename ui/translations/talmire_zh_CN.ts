@@ -452,8 +452,8 @@ If the window is connected on that side, it follows the module to the new settin
         <translation>%1；串口无法按此设置打开：%2。</translation>
     </message>
     <message>
-        <source>The scan ended, and the port cannot be opened again: %1.</source>
-        <translation>扫描已结束，串口无法重新打开：%1。</translation>
+        <source>The port cannot be opened again: %1.</source>
+        <translation>串口无法重新打开：%1。</translation>
     </message>
     <message>
         <source>Stopped.</source>
@@ -977,10 +977,6 @@ If the window is connected on that side, it follows the module to the new settin
     <message>
         <source>%1 cannot be opened: %2</source>
         <translation>%1 无法打开：%2</translation>
-    </message>
-    <message>
-        <source>in use by %1</source>
-        <translation>正被%1使用</translation>
     </message>
     <message>
         <source>%1 was lost at %2</source>
