@@ -202,8 +202,11 @@ void ScanDialog::Finish(const QString& error, bool cancelled) {
     else
         summary = FoundList->count() == 0 ? tr("Nothing answered.")
                                           : tr("%1 answered.").arg(FoundList->count());
-    if (!form.ReturnPort() && reopens)
+    if (!form.ReturnPort() && reopens) {
+        if (!summary.endsWith('.'))
+            summary += '.';
         summary += ' ' + tr("The port cannot be opened again: %1.").arg(form.PortFailure());
+    }
     Summary->setText(summary);
 }
 
