@@ -28,12 +28,14 @@ namespace {
 
 class PortLoanWindow : public SimWindow {
 protected:
-    // The module goes away at once, as an unplugged adapter does.
+    // The module goes away at once, and its device with it, as an unplugged adapter does
+    // (the link would otherwise name a terminal number that the system gives out again).
     void KillSim() {
         kill(sim->pid, SIGKILL);
         int status = 0;
         waitpid(sim->pid, &status, 0);
         sim->pid = -1;
+        ::unlink(sim->link.c_str());
     }
     MonitorDock* StartMonitor() {
         if (!form->ActionMonitor->isChecked())
