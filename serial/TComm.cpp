@@ -34,6 +34,7 @@ std::string OpenFailureText(const ECommsError& error) {
 void TComm::OpenPort() {
     if (IsOpen())
         throw ECommsError("This serial port already opened", OpenFailure::InUse);
+    portNotes.clear();
     backend->Open();
     sendDataEmpty.store(true);
     ++lineSettingApplications;
@@ -207,6 +208,11 @@ void TComm::RaiseNotification(const TCommNotification& n) {
     case MSG_SEND_EMPTY:
         if (OnSendDataEmpty)
             OnSendDataEmpty(this);
+        break;
+    case MSG_PORT_NOTE:
+        portNotes.emplace_back(n.data.begin(), n.data.end());
+        if (OnPortNote)
+            OnPortNote(this, portNotes.back());
         break;
     default:
         break;
