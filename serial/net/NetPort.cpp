@@ -28,7 +28,7 @@ struct NetPort::State {
     std::unique_ptr<TWriteThread> writeThread;
     // The Telnet side, shared by the reader (answers) and the owner (settings).
     std::mutex mutex;
-    std::condition_variable comPortAnswered;
+    std::condition_variable comPortAnswered; // the option taken or refused, a purge done
     telnet::Decoder decoder;
     rfc2217::Client client;
     std::vector<telnet::Event> events;
@@ -51,18 +51,16 @@ ECommsError ConnectError(const NetPortName& name, int error) {
 // Waits for a non-blocking connect until `end`; 0 when connected, else the errno.
 int AwaitConnect(int fd, Clock::time_point end) {
     for (;;) {
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now()).count();
+        // Rounded up, so that the wait never ends before `end`.
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(end - Clock::now()).count();
         if (left <= 0)
             return ETIMEDOUT;
         pollfd p{fd, POLLOUT, 0};
         const int ready = poll(&p, 1, static_cast<int>(left));
-        if (ready < 0 && errno == EINTR)
+        if ((ready < 0 && errno == EINTR) || ready == 0)
             continue;
         if (ready < 0)
             return errno;
-        if (ready == 0)
-            return ETIMEDOUT;
         int error = 0;
         socklen_t size = sizeof error;
         if (getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size) != 0)
@@ -179,9 +177,13 @@ void NetPort::Open(std::uint32_t timeoutMs) {
         });
     }
     ApplyCommState();
-    std::lock_guard lock(state->mutex);
-    if (state->client.ComPortState() == rfc2217::Client::ComPort::Accepted)
-        state->writeThread->Post(state->client.Purge(), true);
+    // Like a local port, an open one holds nothing from before: the server empties its
+    // buffers, and the bytes that arrive once it said so are kept.
+    std::unique_lock lock(state->mutex);
+    if (state->client.ComPortState() != rfc2217::Client::ComPort::Accepted)
+        return;
+    state->writeThread->Post(state->client.Purge(), true);
+    state->comPortAnswered.wait_until(lock, end, [this] { return !state->client.PurgePending(); });
 }
 
 void NetPort::Post(const rfc2217::Findings& findings) {
@@ -207,8 +209,7 @@ std::size_t NetPort::Decode(std::uint8_t* bytes, std::size_t count) {
             return kept;
         for (const telnet::Event& event : state->events)
             state->client.Handle(event, findings);
-        if (state->client.ComPortState() != rfc2217::Client::ComPort::Asked)
-            state->comPortAnswered.notify_all();
+        state->comPortAnswered.notify_all();
     }
     Post(findings);
     return kept;

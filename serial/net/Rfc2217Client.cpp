@@ -2,6 +2,8 @@
 
 #include "serial/TComm.h"
 
+#include <algorithm>
+
 namespace rfc2217 {
 
 using namespace telnet;
@@ -58,7 +60,9 @@ void Client::Ask(std::vector<std::uint8_t>& out, std::uint8_t command, std::uint
 
 std::vector<std::uint8_t> Client::LineSettings(const Line& line) {
     std::vector<std::uint8_t> out;
-    Ask(out, SetBaudRate, line.baudRate, "the speed of " + std::to_string(line.baudRate) + " baud");
+    const std::string speed = "the speed of " + std::to_string(line.baudRate) + " baud";
+    Ask(out, SetBaudRate, line.baudRate, speed);
+    pending.back().value = 0; // the question at the end checks the speed
     Ask(out, SetDataSize, line.dataSize,
         "the data size of " + std::to_string(line.dataSize) + " bits");
     Ask(out, SetParity, line.parity, "the parity");
@@ -72,11 +76,14 @@ std::vector<std::uint8_t> Client::LineSettings(const Line& line) {
     // The masks are not answered by every server: sent, not awaited.
     AppendCommand(out, SetLineStateMask, {lineMask});
     AppendCommand(out, SetModemStateMask, {ModemDeltaCarrier | ModemTrailingRing});
-    Ask(out, SetBaudRate, 0, {});
+    // The question is sent as speed 0; its answer is the speed the server runs at.
+    AppendCommand(out, SetBaudRate, {0, 0, 0, 0});
+    pending.push_back({SetBaudRate, line.baudRate, speed});
     return out;
 }
 
-std::vector<std::uint8_t> Client::Purge() const {
+std::vector<std::uint8_t> Client::Purge() {
+    purgePending = true;
     std::vector<std::uint8_t> out;
     AppendCommand(out, PurgeData, {3});
     return out;
@@ -155,8 +162,13 @@ void Client::Answered(std::uint8_t command, std::uint32_t value, Findings& findi
     if (k == pending.size())
         return; // answers nothing we asked
     for (std::size_t i = 0; i < k; ++i)
-        Refused(pending[i].what, findings);
-    if (pending[k].value != 0 && pending[k].value != value)
+        if (pending[i].command == SetControl && ControlGroup(pending[i].value) >= 2)
+            Refused(pending[i].what, findings);
+    // Only the last request of a kind says what the server should have now: a server may
+    // answer a quick run of changes with the value it has reached.
+    const bool last =
+        std::none_of(pending.begin() + static_cast<std::ptrdiff_t>(k) + 1, pending.end(), answers);
+    if (last && pending[k].value != 0 && pending[k].value != value)
         Refused(pending[k].what, findings);
     pending.erase(pending.begin(), pending.begin() + static_cast<std::ptrdiff_t>(k) + 1);
 }
@@ -176,6 +188,9 @@ void Client::HandleComPort(const std::vector<std::uint8_t>& payload, Findings& f
     case SetStopSize:
     case SetControl:
         Answered(command, value, findings);
+        break;
+    case PurgeData:
+        purgePending = false;
         break;
     case NotifyLineState:
         for (const auto& error : LineStateErrors)

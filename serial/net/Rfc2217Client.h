@@ -64,12 +64,14 @@ public:
     // Sent on connecting: the COM-PORT option and binary transmission both ways.
     std::vector<std::uint8_t> Greeting() const;
     // The whole line, flow control off, and which notifications the server is to send,
-    // ended by a question for the speed. Each setting waits for its answer: one that differs,
-    // or none before the answer to a later request (a server answers in order), is a
-    // refusal.
+    // ended by a question for the speed. An answer is matched to the oldest request of its
+    // kind (a server answers in order). The last answer of a kind that differs from what was
+    // asked is a refusal (the speed's is the answer to the question), and so is a DTR or RTS
+    // request left unanswered before a later answer.
     std::vector<std::uint8_t> LineSettings(const Line& line);
-    // Empties the server's buffers both ways.
-    std::vector<std::uint8_t> Purge() const;
+    // Empties the server's buffers both ways; PurgePending() until the server says done.
+    std::vector<std::uint8_t> Purge();
+    bool PurgePending() const { return purgePending; }
 
     void Handle(const telnet::Event& event, Findings& findings);
     ComPort ComPortState() const { return comPort; }
@@ -82,7 +84,7 @@ private:
 
     struct Request {
         std::uint8_t command;
-        std::uint32_t value; // for SET-CONTROL its value; 0: a question, any answer does
+        std::uint32_t value; // the value asked for; 0: any answer does
         std::string what;    // as a refusal names it
     };
     void Ask(std::vector<std::uint8_t>& out, std::uint8_t command, std::uint32_t value,
@@ -90,6 +92,7 @@ private:
 
     ComPort comPort = ComPort::Asked;
     std::deque<Request> pending;
+    bool purgePending = false;
     bool binaryIn = false;
     bool binaryOut = false;
     std::set<std::string> reported;
