@@ -63,7 +63,12 @@ public:
                  ".yaml";
         std::ofstream(config) << "connection: &con0\n"
                               << "  accepter: telnet(rfc2217),tcp,127.0.0.1," << port << "\n"
-                              << "  connector: serialdev," << device << ",9600n81,local\n";
+                              << "  connector: serialdev," << device
+                              << ",9600n81,local\n"
+                              // Each read from the device goes out at once, not after a
+                              // wait for more characters: a request-answer line.
+                              << "  options:\n"
+                              << "    chardelay: false\n";
         pid = fork();
         if (pid == 0) {
             prctl(PR_SET_PDEATHSIG, SIGKILL);
