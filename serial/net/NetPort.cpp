@@ -165,8 +165,10 @@ void NetPort::Open(std::uint32_t timeoutMs) {
         state->Close();
         throw ECommsError("Unable to create the port's threads");
     }
-    if (!telnet)
+    if (!telnet) {
+        ApplyCommState(); // the reader's filter; the line itself is the server's
         return;
+    }
     state->writeThread->Post(state->client.Greeting(), true);
     // The line is set once the server has taken the option; a server that says nothing in
     // time is treated as one that refused.
