@@ -157,5 +157,9 @@ bool ParseSimOptions(int argc, char** argv, SimOptions& options, bool& help) {
             return false;
         }
     }
+    if (!options.listen.empty() && !options.device.empty()) {
+        std::fprintf(stderr, "talmire-sim: --listen and --device exclude each other\n");
+        return false;
+    }
     return true;
 }
