@@ -110,8 +110,8 @@ void Client::HandleNegotiation(const Event& event, Findings& findings) {
         } else if (event.verb == Dont) {
             comPort = ComPort::Refused;
             Refused("the COM-PORT option: the line is set on the server", findings);
-        } else if (event.verb == Will) {
-            AppendNegotiation(findings.reply, Dont, OptionComPort); // we are no server
+        } else {
+            Answer(event, Dont, findings); // we are no server
         }
         return;
     case OptionBinary: {
@@ -124,19 +124,25 @@ void Client::HandleNegotiation(const Event& event, Findings& findings) {
         return;
     }
     case OptionSuppressGoAhead:
-        if (event.verb == Will)
-            AppendNegotiation(findings.reply, Do, event.option);
-        else if (event.verb == Do)
-            AppendNegotiation(findings.reply, Will, event.option);
+        Answer(event, event.verb == Will ? Do : Will, findings);
         return;
     default:
         // Every other option is declined; a refusal needs no answer.
-        if (event.verb == Will)
-            AppendNegotiation(findings.reply, Dont, event.option);
-        else if (event.verb == Do)
-            AppendNegotiation(findings.reply, Wont, event.option);
+        Answer(event, event.verb == Will ? Dont : Wont, findings);
         return;
     }
+}
+
+void Client::Answer(const Event& event, std::uint8_t verb, Findings& findings) {
+    if (event.verb != Will && event.verb != Do)
+        return;
+    // Each request is answered once a connection: a server that repeats it (or floods) gets
+    // no more bytes back than the options there are.
+    const std::size_t slot = event.option * 2u + (event.verb == Will ? 0u : 1u);
+    if (answered.test(slot))
+        return;
+    answered.set(slot);
+    AppendNegotiation(findings.reply, verb, event.option);
 }
 
 namespace {

@@ -6,6 +6,7 @@
 
 #include "serial/net/TelnetCodec.h"
 
+#include <bitset>
 #include <cstdint>
 #include <deque>
 #include <set>
@@ -80,6 +81,8 @@ private:
     void HandleNegotiation(const telnet::Event& event, Findings& findings);
     void HandleComPort(const std::vector<std::uint8_t>& payload, Findings& findings);
     void Refused(const std::string& what, Findings& findings);
+    // Answers a WILL or DO of the server with `verb`, once per option and direction.
+    void Answer(const telnet::Event& event, std::uint8_t verb, Findings& findings);
     void Answered(std::uint8_t command, std::uint32_t value, Findings& findings);
 
     struct Request {
@@ -96,6 +99,7 @@ private:
     bool binaryIn = false;
     bool binaryOut = false;
     std::set<std::string> reported;
+    std::bitset<512> answered; // per option: its WILL answered, its DO answered
 };
 
 } // namespace rfc2217
