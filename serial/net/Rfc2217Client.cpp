@@ -60,9 +60,7 @@ void Client::Ask(std::vector<std::uint8_t>& out, std::uint8_t command, std::uint
 
 std::vector<std::uint8_t> Client::LineSettings(const Line& line) {
     std::vector<std::uint8_t> out;
-    const std::string speed = "the speed of " + std::to_string(line.baudRate) + " baud";
-    Ask(out, SetBaudRate, line.baudRate, speed);
-    pending.back().value = 0; // the question at the end checks the speed
+    Ask(out, SetBaudRate, line.baudRate, "the speed of " + std::to_string(line.baudRate) + " baud");
     Ask(out, SetDataSize, line.dataSize,
         "the data size of " + std::to_string(line.dataSize) + " bits");
     Ask(out, SetParity, line.parity, "the parity");
@@ -76,9 +74,9 @@ std::vector<std::uint8_t> Client::LineSettings(const Line& line) {
     // The masks are not answered by every server: sent, not awaited.
     AppendCommand(out, SetLineStateMask, {lineMask});
     AppendCommand(out, SetModemStateMask, {ModemDeltaCarrier | ModemTrailingRing});
-    // The question is sent as speed 0; its answer is the speed the server runs at.
-    AppendCommand(out, SetBaudRate, {0, 0, 0, 0});
-    pending.push_back({SetBaudRate, line.baudRate, speed});
+    // The question is sent as speed 0 (any answer does): a server that answers it has
+    // handled every request before it.
+    Ask(out, SetBaudRate, 0, {});
     return out;
 }
 
@@ -170,10 +168,12 @@ void Client::Answered(std::uint8_t command, std::uint32_t value, Findings& findi
     for (std::size_t i = 0; i < k; ++i)
         if (pending[i].command == SetControl && ControlGroup(pending[i].value) >= 2)
             Refused(pending[i].what, findings);
-    // Only the last request of a kind says what the server should have now: a server may
-    // answer a quick run of changes with the value it has reached.
+    // Only the last setting of a kind says what the server should have now: a server may
+    // answer a quick run of changes with the value it has reached, and a question with the
+    // value it had before the last change was through.
     const bool last =
-        std::none_of(pending.begin() + static_cast<std::ptrdiff_t>(k) + 1, pending.end(), answers);
+        std::none_of(pending.begin() + static_cast<std::ptrdiff_t>(k) + 1, pending.end(),
+                     [&](const Request& r) { return answers(r) && r.value != 0; });
     if (last && pending[k].value != 0 && pending[k].value != value)
         Refused(pending[k].what, findings);
     pending.erase(pending.begin(), pending.begin() + static_cast<std::ptrdiff_t>(k) + 1);

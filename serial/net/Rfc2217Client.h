@@ -66,9 +66,9 @@ public:
     std::vector<std::uint8_t> Greeting() const;
     // The whole line, flow control off, and which notifications the server is to send,
     // ended by a question for the speed. An answer is matched to the oldest request of its
-    // kind (a server answers in order). The last answer of a kind that differs from what was
-    // asked is a refusal (the speed's is the answer to the question), and so is a DTR or RTS
-    // request left unanswered before a later answer.
+    // kind (a server answers in order). The answer to the last setting of a kind that differs
+    // from what was asked is a refusal, and so is a DTR or RTS request left unanswered
+    // before a later answer.
     std::vector<std::uint8_t> LineSettings(const Line& line);
     // Empties the server's buffers both ways; PurgePending() until the server says done.
     std::vector<std::uint8_t> Purge();
