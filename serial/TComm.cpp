@@ -35,7 +35,21 @@ void TComm::OpenPort() {
     if (IsOpen())
         throw ECommsError("This serial port already opened", OpenFailure::InUse);
     portNotes.clear();
-    backend->Open();
+    std::size_t before = 0;
+    {
+        std::lock_guard lock(queueMutex);
+        before = queue.size();
+    }
+    try {
+        backend->Open();
+    } catch (const ECommsError&) {
+        // A connection that failed while opening (a server that answered and hung up) may
+        // have posted its bytes and its hang-up: they belong to no port the owner opened.
+        std::lock_guard lock(queueMutex);
+        if (queue.size() > before)
+            queue.erase(queue.begin() + static_cast<std::ptrdiff_t>(before), queue.end());
+        throw;
+    }
     sendDataEmpty.store(true);
     ++lineSettingApplications;
 }

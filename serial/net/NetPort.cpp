@@ -5,6 +5,8 @@
 #include "serial/posix/ReceiveFilter.h"
 #include "serial/posix/TCommThreads.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
@@ -33,6 +35,11 @@ struct NetPort::State {
     rfc2217::Client client;
     std::vector<telnet::Event> events;
     bool silenceNoted = false;
+    // While opening: whether the connection ended, and the first data the server sent,
+    // which says why when it hangs up at once ("Port already in use").
+    bool opening = false;
+    bool lost = false;
+    std::string greeting;
 
     void Close();
 };
@@ -157,6 +164,14 @@ void NetPort::Open(std::uint32_t timeoutMs) {
         state->reader.decode = [this](std::uint8_t* bytes, std::size_t count) {
             return Decode(bytes, count);
         };
+    state->opening = true;
+    state->lost = false;
+    state->greeting.clear();
+    state->reader.lost = [this] {
+        std::lock_guard lock(state->mutex);
+        state->lost = true;
+        state->comPortAnswered.notify_all();
+    };
     ApplyCommTimeouts();
     try {
         state->writeThread = std::make_unique<TWriteThread>(owner, fd, stopFd, true);
@@ -175,17 +190,34 @@ void NetPort::Open(std::uint32_t timeoutMs) {
     {
         std::unique_lock lock(state->mutex);
         state->comPortAnswered.wait_until(lock, end, [this] {
-            return state->client.ComPortState() != rfc2217::Client::ComPort::Asked;
+            return state->lost || state->client.ComPortState() != rfc2217::Client::ComPort::Asked;
         });
     }
     ApplyCommState();
     // Like a local port, an open one holds nothing from before: the server empties its
     // buffers, and the bytes that arrive once it said so are kept.
     std::unique_lock lock(state->mutex);
-    if (state->client.ComPortState() != rfc2217::Client::ComPort::Accepted)
+    if (state->client.ComPortState() == rfc2217::Client::ComPort::Accepted && !state->lost) {
+        state->writeThread->Post(state->client.Purge(), true);
+        state->comPortAnswered.wait_until(
+            lock, end, [this] { return state->lost || !state->client.PurgePending(); });
+    }
+    state->opening = false;
+    if (!state->lost)
         return;
-    state->writeThread->Post(state->client.Purge(), true);
-    state->comPortAnswered.wait_until(lock, end, [this] { return !state->client.PurgePending(); });
+    // The server hung up while we opened: a busy server says so in its first words.
+    std::string words = std::exchange(state->greeting, {});
+    lock.unlock();
+    state->Close();
+    while (!words.empty() && (words.back() == '\n' || words.back() == '\r'))
+        words.pop_back();
+    std::string lower = words;
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    const OpenFailure cause =
+        lower.find("in use") != std::string::npos ? OpenFailure::InUse : OpenFailure::Other;
+    throw ECommsError("Error connecting to " + name.host + ":" + std::to_string(name.port), cause,
+                      words.empty() ? "the server closed the connection" : words);
 }
 
 void NetPort::Post(const rfc2217::Findings& findings) {
@@ -207,6 +239,12 @@ std::size_t NetPort::Decode(std::uint8_t* bytes, std::size_t count) {
         std::lock_guard lock(state->mutex);
         state->events.clear();
         kept = state->decoder.Decode(bytes, count, state->events);
+        if (state->opening) {
+            // Printable text only, and not much of it: it becomes an error message.
+            for (std::size_t i = 0; i < kept && state->greeting.size() < 120; ++i)
+                if (std::isprint(bytes[i]) != 0 || bytes[i] == '\r' || bytes[i] == '\n')
+                    state->greeting.push_back(static_cast<char>(bytes[i]));
+        }
         if (state->events.empty())
             return kept;
         for (const telnet::Event& event : state->events)

@@ -56,6 +56,8 @@ std::size_t TReadThread::DeliverFullChunks(std::uint8_t* buffer, std::size_t cou
 }
 
 void TReadThread::PostHangup() {
+    if (controls.lost)
+        controls.lost();
     owner.PostNotification({MSG_REQUEST_HANGUP, 0, {}});
 }
 

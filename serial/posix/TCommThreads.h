@@ -36,6 +36,9 @@ struct ReaderControls {
     // bytes of each read in place and returns how many data bytes it left at their front.
     // Unset for a local port. Runs on the reader thread.
     std::function<std::size_t(std::uint8_t* bytes, std::size_t count)> decode;
+    // Told on the reader thread when the line is gone, before the hang-up is posted. Unset
+    // for a local port.
+    std::function<void()> lost;
 };
 
 class TReadThread {

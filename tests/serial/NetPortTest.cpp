@@ -10,6 +10,7 @@
 #include "tests/serial/CommOwner.h"
 #include "tests/serial/HexBytes.h"
 #include "tests/serial/PtyPair.h"
+#include "tests/serial/ScriptedTelnetServer.h"
 #include "tests/serial/Ser2net.h"
 
 #include <gtest/gtest.h>
@@ -159,60 +160,26 @@ TEST_F(Rfc2217Test, AServerKilledMidExchangeIsALostPortThatOpensAgainWhenBack) {
         comm, [&] { return events.data.size() >= 5; }, 2000ms));
 }
 
-// A Telnet server on the loopback address that takes the COM-PORT option, waits for the
-// client's line settings, then sends its script, part by part.
-class ScriptedServer {
-public:
-    explicit ScriptedServer(std::vector<Bytes> parts_) : parts(std::move(parts_)) {
-        listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t size = sizeof a;
-        if (bind(listener, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
-            listen(listener, 1) == 0 &&
-            getsockname(listener, reinterpret_cast<sockaddr*>(&a), &size) == 0)
-            port = ntohs(a.sin_port);
-        thread = std::thread([this] { Run(); });
+TEST_F(Rfc2217Test, ABusyServerRefusesTheOpenInItsOwnWordsAndLeavesNoEvents) {
+    ASSERT_NO_THROW(comm.OpenPort());
+    TComm second;
+    Events secondEvents(second);
+    ConfigureLikeTheWindow(second, server->Url());
+    const auto start = Clock::now();
+    try {
+        second.OpenPort();
+        ADD_FAILURE() << "a second client opened the server's one line";
+    } catch (const ECommsError& e) {
+        EXPECT_EQ(e.Cause(), OpenFailure::InUse);
+        EXPECT_NE(e.SystemReason().find("in use"), std::string::npos) << e.SystemReason();
     }
-    ~ScriptedServer() {
-        stop.store(true);
-        thread.join();
-        ::close(listener);
-    }
-    std::string Url() const { return "rfc2217://127.0.0.1:" + std::to_string(port); }
-
-private:
-    // Reads until `ms` passed without a byte, or the test ends.
-    void Drain(int fd, int ms) {
-        std::uint8_t buffer[512];
-        pollfd p{fd, POLLIN, 0};
-        while (!stop.load() && poll(&p, 1, ms) > 0 && ::read(fd, buffer, sizeof buffer) > 0) {
-        }
-    }
-    void Run() {
-        pollfd p{listener, POLLIN, 0};
-        if (poll(&p, 1, 5000) <= 0)
-            return;
-        const int fd = accept(listener, nullptr, nullptr);
-        const Bytes accept = {0xFF, 0xFD, 0x2C};
-        (void)!::write(fd, accept.data(), accept.size());
-        Drain(fd, 200);
-        for (const Bytes& part : parts) {
-            (void)!::write(fd, part.data(), part.size());
-            std::this_thread::sleep_for(50ms);
-        }
-        while (!stop.load())
-            Drain(fd, 20);
-        ::close(fd);
-    }
-
-    std::vector<Bytes> parts;
-    int listener = -1;
-    int port = 0;
-    std::atomic<bool> stop{false};
-    std::thread thread;
-};
+    EXPECT_LT(Clock::now() - start, 1000ms); // not the whole connect time-out
+    EXPECT_FALSE(second.IsOpen());
+    PumpNotifications(
+        second, [] { return false; }, 200ms);
+    EXPECT_EQ(secondEvents.hangups, 0);
+    EXPECT_TRUE(secondEvents.data.empty()) << Hex(secondEvents.data);
+}
 
 TEST(NetPortNotificationTest, TheServersLineAndModemStatesBecomeTheComponentsEvents) {
     struct Case {
