@@ -10,6 +10,7 @@
 #include "ui/TForm1.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -64,6 +65,20 @@ TEST_F(NetWindow, CommunicationQuerySystemParametersAndAProfileReadOverRfc2217) 
     ASSERT_TRUE(WaitForEvents([&] { return !form->PortLent(); }, 30000));
     EXPECT_TRUE(form->commission->ModuleSettings().has_value()) << messages.join("|").toStdString();
     EXPECT_TRUE(form->link.PortIsOpen);
+}
+
+TEST_F(NetWindow, AServerThatDiesIsALostPortAndTheWindowReconnectsWhenItIsBack) {
+    const int port = server->port;
+    server->Stop(SIGKILL);
+    ASSERT_TRUE(WaitForEvents([&] { return !form->link.PortIsOpen; }, 5000));
+    EXPECT_TRUE(form->LinkStatus->text().contains("was lost"))
+        << form->LinkStatus->text().toStdString();
+    server = std::make_unique<Ser2net>(sim.link, port);
+    ASSERT_FALSE(server->Url().empty());
+    ASSERT_TRUE(WaitForEvents([&] { return form->link.PortIsOpen; }, 5000));
+    EXPECT_TRUE(form->LinkStatus->text().contains("reconnected to rfc2217://"))
+        << form->LinkStatus->text().toStdString();
+    CommunicationQuery();
 }
 
 } // namespace
