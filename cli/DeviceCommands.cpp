@@ -1,4 +1,4 @@
-// The HART instruments and the MODBUS side: hart, modbus read, scans, monitor, float.
+// The HART instruments and the MODBUS side: hart, modbus read, scans, monitor.
 
 #include "cli/Commands.h"
 #include "commission/ModuleScans.h"
@@ -9,13 +9,11 @@
 #include "hart/HartFrames.h"
 #include "hart/HartReplies.h"
 #include "hart/HartUnits.h"
-#include "tools/Ieee754Calculator.h"
 #include "tools/ModbusFrameDescription.h"
 #include "tools/ModbusRegisters.h"
 
 #include <QJsonArray>
 
-#include <bit>
 #include <cmath>
 #include <cstring>
 #include <thread>
@@ -197,21 +195,6 @@ int Scan(CommandContext& c, int low, int high, const char* what, const char* ste
     return found.isEmpty() ? ExitNoAnswer : ExitOk;
 }
 
-// Four bytes as a shell types them, "41200000", "0x41200000" or "41 20 00 00", in the
-// calculator's spaced pairs; anything else is left for the calculator to refuse.
-std::string FloatBytesTyped(const QString& typed) {
-    QString text = typed.trimmed();
-    if (text.startsWith("0x", Qt::CaseInsensitive)) {
-        text = text.mid(2);
-    }
-    if (text.size() == 8 && !text.contains(' ')) {
-        for (int at = 6; at > 0; at -= 2) {
-            text.insert(at, ' ');
-        }
-    }
-    return text.toStdString();
-}
-
 } // namespace
 
 int RunHartId(CommandContext& c) {
@@ -312,41 +295,6 @@ int RunScanModbus(CommandContext& c) {
             }
             return std::pair{QJsonValue(slave), "slave " + std::to_string(slave) + " answers\n"};
         });
-}
-
-int RunFloat(CommandContext& c) {
-    if (c.parser.isSet("value") == !c.arguments.isEmpty()) {
-        throw CliFailure(ExitUsage, "give either HEX or --value X");
-    }
-    if (c.arguments.isEmpty()) {
-        bool ok = false;
-        const float value = c.parser.value("value").toFloat(&ok);
-        if (!ok) {
-            throw CliFailure(ExitUsage, "--value must be a number");
-        }
-        const std::uint32_t bits = std::bit_cast<std::uint32_t>(value);
-        const std::array<std::uint8_t, 4> bytes{
-            static_cast<std::uint8_t>(bits >> 24), static_cast<std::uint8_t>(bits >> 16),
-            static_cast<std::uint8_t>(bits >> 8), static_cast<std::uint8_t>(bits)};
-        const QString hex = QString::fromStdString(HexDump(bytes)).trimmed();
-        c.session.Print(QJsonObject{{"hex", hex}, {"value", static_cast<double>(value)}},
-                        hex.toStdString() + "\n");
-        return ExitOk;
-    }
-    const Ieee754Result result = CalculateIeee754(FloatBytesTyped(c.arguments[0]), ".", 4);
-    if (result.status != Ieee754Status::Ok) {
-        throw CliFailure(ExitUsage, result.message);
-    }
-    std::uint32_t bits = 0;
-    for (const std::uint8_t byte : result.bytes) {
-        bits = (bits << 8) | byte;
-    }
-    const double number = std::bit_cast<float>(bits);
-    c.session.Print(QJsonObject{{"hex", QString::fromStdString(HexDump(result.bytes)).trimmed()},
-                                {"value", std::isfinite(number) ? QJsonValue(number)
-                                                                : QJsonValue(QJsonValue::Null)}},
-                    result.text + "\n");
-    return ExitOk;
 }
 
 int RunMonitor(CommandContext& c) {
