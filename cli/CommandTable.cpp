@@ -175,7 +175,7 @@ const QList<CommandSpec>& Commands() {
              RunHartSend,
              1,
              1},
-            {"modbus read", "--slave S --start R --count C [--type T] [--order O]",
+            {"modbus read", "--slave S --start R --count C [--type T] [--order O] [--base N]",
              "read holding registers as values",
              "Reads C holding registers (function 03) from slave S at R and prints them as "
              "values of the type, 32-bit values in the byte order given. Registers are numbered "

@@ -97,8 +97,13 @@ ModbusRequest ModbusArguments(const CommandContext& c, const QString& countOptio
     if (r.base != 0 && r.base != 1 && r.base != 40001) {
         throw CliFailure(ExitUsage, "--base must be 40001, 1 or 0");
     }
-    r.start = static_cast<std::uint16_t>(
-        IntegerArgument(c.parser.value("start"), "--start", r.base, r.base + 65535) - r.base);
+    try {
+        r.start = static_cast<std::uint16_t>(
+            IntegerArgument(c.parser.value("start"), "--start", r.base, r.base + 65535) - r.base);
+    } catch (const CliFailure& failure) {
+        const std::string hint = r.base == 0 ? "" : " (--base 0 for the protocol's addresses)";
+        throw CliFailure(ExitUsage, failure.what() + hint);
+    }
     r.count = static_cast<std::uint16_t>(
         IntegerArgument(c.parser.value(countOption), "--" + countOption, 1, 125));
     const auto type = RegisterTypeNamed(c.parser.value("type").toStdString());

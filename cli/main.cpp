@@ -33,8 +33,8 @@ std::string NoAnswerText(const std::string& message, const LineSettings& line,
                          const CommandSpec& command) {
     const std::string silent = "no answer";
     std::string text = message;
-    if (text.starts_with(silent + " within ")) {
-        text.insert(silent.size(), " at " + LineName(line));
+    if (const std::size_t at = text.find(silent + " within "); at != std::string::npos) {
+        text.insert(at + silent.size(), " at " + LineName(line));
     }
     return command.name == "scan line" ? text : text + "; try `talmire-cli scan line`";
 }
