@@ -20,6 +20,8 @@ CliSession::CliSession(GlobalOptions options_)
         SetTraffic([](bool sent, std::span<const std::uint8_t> bytes) {
             std::fprintf(stderr, "%s %s\n", sent ? ">>" : "<<", HexDump(bytes).c_str());
         });
+        SetDropTrace(
+            [](const std::string& dropped) { std::fprintf(stderr, "<< %s\n", dropped.c_str()); });
     }
 }
 

@@ -220,7 +220,13 @@ const QList<CommandSpec>& Commands() {
              "repeated reads, one row each",
              "Reads the HART instrument's variables (options as hart vars) or MODBUS registers "
              "(--slave --start --registers --type --order) every MS milliseconds and prints "
-             "one row per read.",
+             "one row per read as it comes: the seconds since the first read, the time of day "
+             "(ISO 8601, UTC) and the values, the units in the header only (--csv: the "
+             "window's CSV, with a failure column). A read without an answer is a row with "
+             "its reason and the reads go on; at the end (after N reads, or at SIGINT or "
+             "SIGTERM) the count of reads and failures goes to stderr. Exit status 0 when "
+             "at least one read gave its values (whatever failed beside it), 3 when none "
+             "did, 4 when the port was lost.",
              monitor, RunMonitor, 1, 1},
         };
         return list;

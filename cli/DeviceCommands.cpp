@@ -1,6 +1,7 @@
 // The HART instruments and the MODBUS side: hart, modbus read, scans, monitor.
 
 #include "cli/Commands.h"
+#include "cli/MonitorRows.h"
 #include "commission/ModuleScans.h"
 #include "config/ConfigFrames.h"
 #include "config/ConfigLists.h"
@@ -136,11 +137,11 @@ std::vector<RegisterValue> ReadRegisters(CliSession& session, const ModbusReques
                                               std::to_string(reply.exceptionCode) + ": " +
                                               ModbusExceptionName(reply.exceptionCode));
     case ModbusReadReply::Status::BadCrc:
-        throw CliFailure(ExitDeviceError, "bad CRC: " + HexDump(result.reply));
+        throw CliFailure(ExitDeviceError, "bad CRC: " + HexDumpHead(result.reply));
     case ModbusReadReply::Status::Malformed:
         break;
     }
-    throw CliFailure(ExitDeviceError, "not an answer to the read: " + HexDump(result.reply));
+    throw CliFailure(ExitDeviceError, "not an answer to the read: " + HexDumpHead(result.reply));
 }
 
 struct Variables {
@@ -314,52 +315,42 @@ int RunMonitor(CommandContext& c) {
     const int count = c.parser.isSet("count")
                           ? IntegerArgument(c.parser.value("count"), "--count", 1, 1 << 30)
                           : -1;
-    const bool csv = c.parser.isSet("csv");
-    std::optional<ModbusRequest> modbus;
-    std::optional<HartIdentity> identity;
+    MonitorRequest request;
     if (kind == "modbus") {
-        modbus = ModbusArguments(c, "registers");
+        const ModbusRequest modbus = ModbusArguments(c, "registers");
+        request.kind = MonitorRequest::Kind::Modbus;
+        request.slave = modbus.slave;
+        request.start = modbus.start;
+        request.numberBase = modbus.base;
+        request.count = modbus.count;
+        request.type = modbus.type;
+        request.order = modbus.order;
     } else {
-        identity = Identity(c, Address(c));
+        request.hartAddress = Address(c);
+        request.preambles = Preambles(c);
     }
+    MonitorRows rows(c.session, c.parser.isSet("csv"), kind == "hart");
+    ScriptLink& line = c.session.Link();
+    const InterruptWatch interrupt;
+    std::optional<HartIdentity> identity;
     const auto start = std::chrono::steady_clock::now();
-    for (int row = 0; count < 0 || row < count; ++row) {
-        const auto due = start + row * every;
-        std::this_thread::sleep_until(due);
-        const double t =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        QJsonArray values;
-        std::vector<std::string> cells;
-        std::vector<std::string> header{"time_s"};
-        if (modbus) {
-            for (const RegisterValue& v : ReadRegisters(c.session, *modbus)) {
-                values.append(v.number);
-                cells.push_back(v.text);
-                header.push_back("r" + std::to_string(v.address));
-            }
-        } else {
-            const Variables vars = ReadVariables(c, *identity);
-            values = vars.json;
-            for (const std::string& text : vars.texts) {
-                cells.push_back(text.substr(3));
-                header.push_back(text.substr(0, 2));
-            }
+    auto due = start;
+    for (int row = 0; (count < 0 || row < count) && !interrupt.Raised(); ++row) {
+        if (!interrupt.SleepUntil(due)) {
+            break;
         }
-        const char separator = csv ? ',' : ' ';
-        std::string line;
-        if (csv && row == 0) {
-            for (std::size_t i = 0; i < header.size(); ++i) {
-                line += (i ? "," : "") + header[i];
-            }
-            line += "\n";
+        const auto begun = std::chrono::steady_clock::now();
+        const auto wall = std::chrono::system_clock::now();
+        MonitorSample sample = ReadMonitorSample(line, request, identity, c.session.Timeout());
+        sample.seconds = std::chrono::duration<double>(begun - start).count();
+        sample.time = wall;
+        rows.Add(sample);
+        if (!line.IsOpen()) {
+            rows.Finish();
+            throw CliFailure(ExitPort, "the port " + c.session.Line().port + " was lost");
         }
-        char time[32];
-        std::snprintf(time, sizeof time, "%.3f", t);
-        line += time;
-        for (const std::string& cell : cells) {
-            line += separator + cell;
-        }
-        c.session.Print(QJsonObject{{"t", t}, {"values", values}}, line + "\n");
+        // A read that overran its interval delays the next one instead of starting a burst.
+        due = std::max(due + every, std::chrono::steady_clock::now());
     }
-    return ExitOk;
+    return rows.Finish();
 }

@@ -44,10 +44,12 @@ ExchangeResult ModuleLine::Exchange(const std::vector<std::uint8_t>& frame, Repl
         throw ModuleFailure(FailurePort, "the port " + line.port + " was lost");
     }
     if (result.status == ExchangeStatus::TimedOut) {
+        const std::string dropped = DroppedText(result);
         throw ModuleFailure(FailureNoAnswer,
-                            result.reply.empty()
-                                ? "no answer within " + std::to_string(wait.count()) + " ms"
-                                : "incomplete answer: " + HexDump(result.reply));
+                            (result.reply.empty()
+                                 ? "no answer within " + std::to_string(wait.count()) + " ms"
+                                 : "incomplete answer: " + HexDumpHead(result.reply)) +
+                                (dropped.empty() ? "" : " (" + dropped + ")"));
     }
     return result;
 }
@@ -69,14 +71,14 @@ std::vector<std::uint8_t> ModuleLine::Hart(const std::vector<std::uint8_t>& fram
         ++at;
     const std::span<const std::uint8_t> body = std::span(reply).subspan(at);
     if (body.size() < 2 || HartChecksum(body.first(body.size() - 1)) != body.back())
-        throw ModuleFailure(FailureDevice, "bad HART checksum: " + HexDump(reply));
+        throw ModuleFailure(FailureDevice, "bad HART checksum: " + HexDumpHead(reply));
     // The first status byte follows the byte count; with bit 7 clear it is the command's
     // response code, with bit 7 set a communication error the instrument saw.
     const std::size_t address = (body[0] & 0x80) != 0 ? 5 : 1;
     const std::size_t status = 1 + address + 2;
     if (status < body.size() - 1 && body[status] != 0) {
         throw ModuleFailure(FailureDevice, "HART response code " + std::to_string(body[status]) +
-                                               ": " + HexDump(reply));
+                                               ": " + HexDumpHead(reply));
     }
     return reply;
 }

@@ -38,6 +38,10 @@ public:
     void SetTraffic(std::function<void(bool sent, std::span<const std::uint8_t> bytes)> trace) {
         link.OnTraffic = std::move(trace);
     }
+    // What an exchange dropped of a line that flooded ("N bytes dropped"), for the same trace.
+    void SetDropTrace(std::function<void(const std::string& dropped)> trace) {
+        link.OnDropped = std::move(trace);
+    }
 
 private:
     LineSettings line;

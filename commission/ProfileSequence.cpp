@@ -2,6 +2,7 @@
 
 #include "config/ConfigFrames.h"
 #include "config/ConfigLists.h"
+#include "exchange/HexText.h"
 #include "exchange/IntegerText.h"
 
 #include <functional>
@@ -28,7 +29,8 @@ Reply Query(ModuleLine& line, const FrameResult& frame, const std::string& what,
         if (complete(reply) && !reply.error)
             return reply;
     }
-    throw ModuleFailure(FailureDevice, "unexpected answer to the " + what + ": \"" + answer + "\"");
+    throw ModuleFailure(FailureDevice,
+                        "unexpected answer to the " + what + ": \"" + TextHead(answer) + "\"");
 }
 
 } // namespace

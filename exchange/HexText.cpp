@@ -22,6 +22,25 @@ std::string HexDump(std::span<const std::uint8_t> bytes) {
     return text;
 }
 
+std::string HexDumpHead(std::span<const std::uint8_t> bytes, std::size_t shown) {
+    if (bytes.size() <= shown) {
+        return HexDump(bytes);
+    }
+    return HexDump(bytes.first(shown)) + "... (" + std::to_string(bytes.size()) + " bytes)";
+}
+
+std::string TextHead(std::string_view text, std::size_t shown) {
+    std::string head;
+    for (const char c : text.substr(0, shown)) {
+        const auto byte = static_cast<std::uint8_t>(c);
+        head += byte >= 0x20 && byte < 0x7F ? std::string(1, c) : "\\x" + ByteToHex(byte);
+    }
+    if (text.size() > shown) {
+        head += "... (" + std::to_string(text.size()) + " bytes)";
+    }
+    return head;
+}
+
 int HexDigitValue(char c) {
     if (c >= '0' && c <= '9') {
         return c - '0';

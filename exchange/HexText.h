@@ -14,6 +14,12 @@ std::string ByteToHex(int value);
 // the text ends with a space.
 std::string HexDump(std::span<const std::uint8_t> bytes);
 
+// The first `shown` bytes as HexDump gives them, then "... (N bytes)" when there are more,
+// so a message about an unexpected answer stays short whatever arrived.
+std::string HexDumpHead(std::span<const std::uint8_t> bytes, std::size_t shown = 64);
+// The same for an answer read as text: printable ASCII as it is, every other byte as \xNN.
+std::string TextHead(std::string_view text, std::size_t shown = 64);
+
 // Typed byte text: pairs of upper-case hex digits, one space between pairs ("01 02 0A").
 // Of a text of length L the first n = L/3 pairs are read, one more when L mod 3 is 2,
 // at most maxPairs; the rest of the text is ignored. The separators between the pairs read

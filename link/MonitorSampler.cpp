@@ -8,6 +8,7 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <ctime>
 #include <future>
 #include <limits>
 #include <utility>
@@ -102,8 +103,8 @@ MonitorSample ReadModbus(ScriptLink& line, const MonitorRequest& request,
     }
     MonitorSample sample;
     sample.ok = true;
-    for (const RegisterValue& value :
-         DecodeRegisters(reply.registers, request.start, request.type, request.order)) {
+    for (const RegisterValue& value : DecodeRegisters(
+             reply.registers, request.numberBase + request.start, request.type, request.order)) {
         sample.channels.push_back(
             {"r" + std::to_string(value.address), std::string(RegisterTypeName(request.type))});
         sample.values.push_back(value.number);
@@ -120,25 +121,89 @@ MonitorSample ReadMonitorSample(ScriptLink& line, const MonitorRequest& request,
                                                       : ReadModbus(line, request, timeout);
 }
 
-std::string MonitorCsvHeader(std::span<const MonitorChannel> channels) {
-    std::string header = "time_s";
-    for (const MonitorChannel& channel : channels)
-        header += "," + channel.name + (channel.unit.empty() ? "" : " [" + channel.unit + "]");
-    return header + "\n";
+std::string IsoTime(std::chrono::system_clock::time_point time) {
+    const auto since = time.time_since_epoch();
+    const auto seconds = std::chrono::floor<std::chrono::seconds>(since);
+    const auto millis = std::chrono::duration_cast<std::chrono::milliseconds>(since - seconds);
+    const std::time_t whole = static_cast<std::time_t>(seconds.count());
+    std::tm utc{};
+    gmtime_r(&whole, &utc);
+    char text[96];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ", utc.tm_year + 1900,
+                  utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec,
+                  static_cast<int>(millis.count()));
+    return text;
 }
 
-std::string MonitorCsvRow(const MonitorSample& sample, std::size_t channels) {
+namespace {
+
+// A cell as CSV needs it: quoted when it holds a separator, a quote or a line break.
+std::string CsvCell(const std::string& text) {
+    if (text.find_first_of(",\"\r\n") == std::string::npos)
+        return text;
+    std::string quoted = "\"";
+    for (const char c : text)
+        quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return quoted + "\"";
+}
+
+std::string CsvHeader(std::span<const MonitorChannel> channels) {
+    std::string header = "time_s,time";
+    for (const MonitorChannel& channel : channels)
+        header +=
+            "," + CsvCell(channel.name + (channel.unit.empty() ? "" : " [" + channel.unit + "]"));
+    return header + ",failure\n";
+}
+
+} // namespace
+
+std::string MonitorCsv::Row(const MonitorSample& sample) const {
     char cell[64];
     std::snprintf(cell, sizeof cell, "%.3f", sample.seconds);
     std::string row = cell;
-    for (std::size_t i = 0; i < channels; ++i) {
+    row += "," + IsoTime(sample.time);
+    for (std::size_t i = 0; i < columns; ++i) {
         row += ",";
         if (sample.ok && i < sample.values.size() && !std::isnan(sample.values[i])) {
             std::snprintf(cell, sizeof cell, "%.9g", sample.values[i]);
             row += cell;
         }
     }
-    return row + "\n";
+    return row + "," + (sample.ok ? std::string() : CsvCell(sample.failure)) + "\n";
+}
+
+std::string MonitorCsv::Add(std::span<const MonitorSample> taken) {
+    std::string text;
+    for (const MonitorSample& sample : taken) {
+        if (!headerWritten && !sample.ok) {
+            if (pending.size() < PendingLimit)
+                pending.push_back(sample);
+            else
+                ++unwritten;
+            continue;
+        }
+        if (!headerWritten) {
+            text += CsvHeader(sample.channels);
+            columns = sample.channels.size();
+            headerWritten = true;
+            for (const MonitorSample& waiting : pending)
+                text += Row(waiting);
+            pending.clear();
+        }
+        text += Row(sample);
+    }
+    return text;
+}
+
+std::string MonitorCsv::Finish() {
+    if (headerWritten)
+        return {};
+    std::string text = CsvHeader({});
+    for (const MonitorSample& waiting : pending)
+        text += Row(waiting);
+    pending.clear();
+    headerWritten = true;
+    return text;
 }
 
 MonitorSampler::~MonitorSampler() {
@@ -157,19 +222,21 @@ std::optional<std::string> MonitorSampler::Start(const LineSettings& line,
         samples.clear();
         ended.clear();
     }
-    // The port is opened, used and closed on the worker thread alone.
+    // The port is opened, used and closed on the worker thread alone. The promise moves
+    // into the thread: Start may return (and its frame go) while set_value still runs.
     std::promise<std::optional<std::string>> opened;
     std::future<std::optional<std::string>> openResult = opened.get_future();
-    worker = std::thread([this, line, request, interval, timeout, &opened] {
-        ScriptLink port;
-        std::optional<std::string> failure = port.Open(line);
-        const bool open = !failure;
-        opened.set_value(std::move(failure));
-        if (open)
-            Run(port, request, interval, timeout);
-        port.Close();
-        finished = true;
-    });
+    worker =
+        std::thread([this, line, request, interval, timeout, opened = std::move(opened)]() mutable {
+            ScriptLink port;
+            std::optional<std::string> failure = port.Open(line);
+            const bool open = !failure;
+            opened.set_value(std::move(failure));
+            if (open)
+                Run(port, request, interval, timeout);
+            port.Close();
+            finished = true;
+        });
     std::optional<std::string> failure = openResult.get();
     if (failure)
         Stop();
@@ -183,8 +250,10 @@ void MonitorSampler::Run(ScriptLink& port, const MonitorRequest& request,
     Clock::time_point due = start;
     while (!cancel) {
         const Clock::time_point begun = Clock::now();
+        const auto wall = std::chrono::system_clock::now();
         MonitorSample sample = ReadMonitorSample(port, request, identity, timeout);
         sample.seconds = std::chrono::duration<double>(begun - start).count();
+        sample.time = wall;
         const bool lost = !port.IsOpen();
         std::unique_lock lock(mutex);
         samples.push_back(std::move(sample));

@@ -33,6 +33,9 @@ struct MonitorRequest {
     std::uint16_t count = 1;
     RegisterType type = RegisterType::U16;
     ByteOrder order = ByteOrder::ABCD;
+    // The number a channel's name gives protocol address 0: 0, or 40001 where registers are
+    // numbered as the window's MODBUS page numbers them.
+    int numberBase = 0;
 };
 
 // One plotted quantity: "PV" ... "QV" with the instrument's unit, or "r40" for a register.
@@ -43,7 +46,8 @@ struct MonitorChannel {
 };
 
 struct MonitorSample {
-    double seconds = 0; // since the first read
+    double seconds = 0;                         // since the first read
+    std::chrono::system_clock::time_point time; // when the read began
     bool ok = false;
     std::vector<MonitorChannel> channels; // of a read that succeeded
     std::vector<double> values;           // one per channel; NaN where the device has none
@@ -56,10 +60,34 @@ MonitorSample ReadMonitorSample(ScriptLink& line, const MonitorRequest& request,
                                 std::optional<HartIdentity>& identity,
                                 std::chrono::milliseconds timeout);
 
-// The CSV the monitor records: a header of the channels with their units, then one row a
-// sample ("time_s,PV [mA],SV [degC]"; a failed read leaves its values empty).
-std::string MonitorCsvHeader(std::span<const MonitorChannel> channels);
-std::string MonitorCsvRow(const MonitorSample& sample, std::size_t channels);
+// A moment as ISO 8601 in UTC with milliseconds: "2026-12-10T13:09:26.123Z".
+std::string IsoTime(std::chrono::system_clock::time_point time);
+
+// The CSV the monitor records, the window's and the command line's: a header naming the
+// channels with their units ("time_s,time,PV [mA],SV [degC],failure"), then one row a read:
+// the seconds since the first read, the time of day, the values as plain numbers, and why
+// the read failed (its values then empty). The header names the channels of the first read
+// that answered; failed reads before it wait for it, at most PendingLimit of them (later
+// ones are counted in Unwritten()).
+class MonitorCsv {
+public:
+    static constexpr std::size_t PendingLimit = 1000;
+
+    // The text to append for `taken`.
+    std::string Add(std::span<const MonitorSample> taken);
+    // The text to append when the recording ends: without any answer, a header without
+    // channels and the failed reads that waited for one.
+    std::string Finish();
+    std::size_t Unwritten() const { return unwritten; }
+
+private:
+    std::string Row(const MonitorSample& sample) const;
+
+    bool headerWritten = false;
+    std::size_t columns = 0;
+    std::vector<MonitorSample> pending;
+    std::size_t unwritten = 0;
+};
 
 class MonitorSampler {
 public:

@@ -18,11 +18,18 @@ ScriptLink::ScriptLink() {
     // Every byte is handed over as soon as the line pauses for a moment; the answer's end is
     // decided here, by its length or by AsciiGap.
     comm.SetReadIntervalTimeout(0);
+    comm.SetMaxQueuedChunks(QueuedChunks);
     comm.OnReceiveData = [this](TComm*, const std::uint8_t* bytes, std::uint16_t length) {
-        received.insert(received.end(), bytes, bytes + length);
         lastChunk = Clock::now();
+        const std::size_t room = KeptBytes - std::min(KeptBytes, received.size());
+        const std::size_t kept = std::min<std::size_t>(room, length);
+        droppedBytes += length - kept;
+        if (kept == 0) {
+            return;
+        }
+        received.insert(received.end(), bytes, bytes + kept);
         if (OnTraffic) {
-            OnTraffic(false, std::span(bytes, length));
+            OnTraffic(false, std::span(bytes, kept));
         }
     };
     comm.OnRequestHangup = [this](TComm*) { lost = true; };
@@ -91,6 +98,8 @@ ExchangeResult ScriptLink::Exchange(std::span<const std::uint8_t> frame, ReplyEn
     // Whatever arrived late for an earlier request is not part of this answer.
     Drain();
     received.clear();
+    droppedBytes = 0;
+    const std::size_t chunksDroppedBefore = comm.DroppedChunks();
     const Clock::time_point start = Clock::now();
     if (OnTraffic) {
         OnTraffic(true, frame);
@@ -137,5 +146,22 @@ ExchangeResult ScriptLink::Exchange(std::span<const std::uint8_t> frame, ReplyEn
         received.resize(length);
     }
     result.reply = received;
+    result.droppedBytes = droppedBytes;
+    result.droppedChunks = comm.DroppedChunks() - chunksDroppedBefore;
+    if (OnDropped && (result.droppedBytes > 0 || result.droppedChunks > 0)) {
+        OnDropped(DroppedText(result));
+    }
     return result;
+}
+
+std::string DroppedText(const ExchangeResult& result) {
+    std::string text;
+    if (result.droppedBytes > 0) {
+        text = std::to_string(result.droppedBytes) + " bytes dropped";
+    }
+    if (result.droppedChunks > 0) {
+        text += (text.empty() ? "" : ", ") + std::to_string(result.droppedChunks) +
+                " chunks dropped unread";
+    }
+    return text;
 }

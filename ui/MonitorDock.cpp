@@ -6,7 +6,6 @@
 #include <QChart>
 #include <QChartView>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -224,7 +223,7 @@ void MonitorDock::Start() {
     failed = 0;
     lastFailure.clear();
     lastPlotted = -1;
-    csvHeaderWritten = false;
+    csvRows = {};
     timeAxis->setRange(0, FirstTimeSpanSeconds);
     for (QWidget* w : {static_cast<QWidget*>(kind), static_cast<QWidget*>(requestFields),
                        static_cast<QWidget*>(interval), static_cast<QWidget*>(startButton)})
@@ -276,8 +275,6 @@ void MonitorDock::Finish() {
                        static_cast<QWidget*>(interval), static_cast<QWidget*>(startButton)})
         w->setEnabled(true);
     stopButton->setEnabled(false);
-    if (csv.isOpen())
-        csv.flush();
     giveBack();
     ShowState(ended.empty()
                   ? tr("Stopped after %1 reads; the port is back with the pages.").arg(reads)
@@ -378,50 +375,6 @@ void MonitorDock::ShowValues() {
     failedLabel->setText(lastFailure.isEmpty()
                              ? tr("failed reads: %1").arg(failed)
                              : tr("failed reads: %1 (last: %2)").arg(failed).arg(lastFailure));
-}
-
-bool MonitorDock::RecordTo(const QString& path) {
-    csv.close();
-    csvHeaderWritten = false;
-    recordButton->setChecked(false);
-    if (path.isEmpty())
-        return true;
-    csv.setFileName(path);
-    if (!csv.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
-        ShowMessage(this, tr("Cannot write %1: %2").arg(path, csv.errorString()));
-        return false;
-    }
-    recordButton->setChecked(true);
-    return true;
-}
-
-void MonitorDock::RecordClicked(bool on) {
-    if (!on) {
-        RecordTo({});
-        return;
-    }
-    const QString path = QFileDialog::getSaveFileName(this, tr("Record the monitor to"), {},
-                                                      tr("CSV files (*.csv)"));
-    if (path.isEmpty() || !RecordTo(path))
-        recordButton->setChecked(false);
-}
-
-void MonitorDock::Record(const std::vector<MonitorSample>& taken) {
-    if (!csv.isOpen())
-        return;
-    std::string text;
-    for (const MonitorSample& sample : taken) {
-        // The header names the channels of the first read that answered; reads before it
-        // have no columns to fill.
-        if (!csvHeaderWritten) {
-            if (!sample.ok)
-                continue;
-            text += MonitorCsvHeader(sample.channels);
-            csvHeaderWritten = true;
-        }
-        text += MonitorCsvRow(sample, channels.size());
-    }
-    csv.write(text.data(), static_cast<qint64>(text.size()));
 }
 
 void MonitorDock::ShowState(const QString& text) {

@@ -47,8 +47,11 @@ public:
     void Start();
     void Stop();
     bool Running() const { return sampler.Running(); }
-    // Records every read from now on to `path` (CSV); an empty path ends the recording.
+    // Records every read from now on to `path` (CSV), each batch written and flushed as it
+    // comes; an empty path ends the recording. A write that fails (a full disk) ends the
+    // recording and says why.
     bool RecordTo(const QString& path);
+    bool Recording() const { return csv.isOpen(); }
 
     // What it shows, for tests and the benchmark.
     int Reads() const { return reads; }
@@ -74,6 +77,9 @@ private:
     void Plot(const std::vector<MonitorSample>& taken);
     void ShowValues();
     void Record(const std::vector<MonitorSample>& taken);
+    // Appends `text` to the recording and flushes it; a failure ends the recording with a
+    // message.
+    void WriteCsv(const std::string& text);
     void RecordClicked(bool on);
     void ShowState(const QString& text);
 
@@ -92,7 +98,7 @@ private:
     QString lastFailure;
 
     QFile csv;
-    bool csvHeaderWritten = false;
+    MonitorCsv csvRows;
 
     QComboBox* kind = nullptr;
     QStackedWidget* requestFields = nullptr;

@@ -23,18 +23,25 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 namespace {
+
+// The window with its port open on the simulator (the caller checks that it opened).
+std::unique_ptr<TForm1> WindowOn(const SimProcess& sim) {
+    auto form = std::make_unique<TForm1>();
+    form->show();
+    form->SPREALCOM->ShowText(QString::fromStdString(sim.link));
+    QTest::mouseClick(form->Button1, Qt::LeftButton);
+    return form;
+}
 
 TEST(MonitorWindow, TwoSecondsOfHartReadsPlottedRecordedThenThePortGoesBack) {
     SimProcess sim;
     ASSERT_NE(sim.ready.find("ready"), std::string::npos) << sim.ready;
     QStringList messages;
     SetMessageSink([&](MessageKind, const QString& text) { messages << text; });
-    auto form = std::make_unique<TForm1>();
-    form->show();
-    form->SPREALCOM->ShowText(QString::fromStdString(sim.link));
-    QTest::mouseClick(form->Button1, Qt::LeftButton);
+    auto form = WindowOn(sim);
     ASSERT_TRUE(form->link.PortIsOpen) << messages.join("|").toStdString();
 
     form->ActionMonitor->trigger();
@@ -74,11 +81,13 @@ TEST(MonitorWindow, TwoSecondsOfHartReadsPlottedRecordedThenThePortGoesBack) {
     const QStringList lines = QString::fromUtf8(csv.readAll()).split('\n', Qt::SkipEmptyParts);
     ASSERT_GE(lines.size(), 4);
     EXPECT_EQ(lines.size() - 1, dock->Reads());
-    EXPECT_TRUE(lines[0].startsWith("time_s,PV [")) << lines[0].toStdString();
+    EXPECT_TRUE(lines[0].startsWith("time_s,time,PV [")) << lines[0].toStdString();
+    EXPECT_TRUE(lines[0].endsWith(",failure")) << lines[0].toStdString();
     for (qsizetype i = 1; i < lines.size(); ++i) {
         const QStringList cells = lines[i].split(',');
-        ASSERT_EQ(cells.size(), 5) << lines[i].toStdString();
-        EXPECT_EQ(cells[1], "25.5") << lines[i].toStdString();
+        ASSERT_EQ(cells.size(), 7) << lines[i].toStdString();
+        EXPECT_EQ(cells[2], "25.5") << lines[i].toStdString();
+        EXPECT_EQ(cells[6], "") << lines[i].toStdString();
     }
 
     // The port is back with the pages, open as it was; a read test shows its registers.
@@ -113,6 +122,56 @@ TEST(MonitorWindow, TwoSecondsOfHartReadsPlottedRecordedThenThePortGoesBack) {
     EXPECT_EQ(registers->item(0, 2)->text(), "12");
     form.reset();
     SetMessageSink(nullptr);
+}
+
+// The recording is written as the reads come: a file holds its rows while the monitor still
+// runs, and a write that fails (a full disk) ends the recording with a message while the
+// reads go on.
+TEST(MonitorWindow, TheRecordingIsWrittenAsTheReadsComeAndAFullDiskEndsIt) {
+    SimProcess sim;
+    ASSERT_NE(sim.ready.find("ready"), std::string::npos) << sim.ready;
+    QTemporaryDir dir;
+    struct Case {
+        const char* what;
+        QString path;
+        bool keepsRecording;
+    };
+    const std::vector<Case> cases{
+        {"a file", dir.filePath("running.csv"), true},
+        {"a full disk", "/dev/full", false},
+    };
+    for (const Case& c : cases) {
+        QStringList messages;
+        SetMessageSink([&](MessageKind, const QString& text) { messages << text; });
+        auto form = WindowOn(sim);
+        ASSERT_TRUE(form->link.PortIsOpen) << c.what;
+        form->ActionMonitor->trigger();
+        MonitorDock* dock = form->findChild<MonitorDock*>("MonitorDock");
+        ASSERT_TRUE(dock);
+        dock->findChild<QSpinBox*>("MonitorInterval")->setValue(100);
+        ASSERT_TRUE(dock->RecordTo(c.path)) << c.what;
+        QTest::mouseClick(dock->findChild<QPushButton*>("MonitorStartButton"), Qt::LeftButton);
+        ASSERT_TRUE(WaitForEvents([&] { return dock->Reads() >= 4; }, 5000)) << c.what;
+        EXPECT_TRUE(dock->Running()) << c.what;
+        EXPECT_EQ(dock->Recording(), c.keepsRecording) << c.what;
+        if (c.keepsRecording) {
+            QFile csv(c.path);
+            ASSERT_TRUE(csv.open(QIODevice::ReadOnly | QIODevice::Text));
+            const auto lines = QString::fromUtf8(csv.readAll()).split('\n', Qt::SkipEmptyParts);
+            EXPECT_GE(lines.size(), 4) << c.what << ": rows before Stop";
+            EXPECT_TRUE(messages.isEmpty()) << messages.join("|").toStdString();
+        } else {
+            ASSERT_EQ(messages.size(), 1) << messages.join("|").toStdString();
+            EXPECT_TRUE(messages[0].contains("stopped") && messages[0].contains("/dev/full"))
+                << messages[0].toStdString();
+            EXPECT_FALSE(dock->findChild<QPushButton*>("MonitorRecord")->isChecked());
+        }
+        QTest::mouseClick(dock->findChild<QPushButton*>("MonitorStopButton"), Qt::LeftButton);
+        ASSERT_TRUE(WaitForEvents([&] { return !dock->Running(); }, 3000)) << c.what;
+        EXPECT_EQ(dock->FailedReads(), 0) << c.what;
+        form.reset();
+        SetMessageSink(nullptr);
+    }
 }
 
 } // namespace
