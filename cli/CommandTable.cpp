@@ -210,8 +210,9 @@ const QList<CommandSpec>& Commands() {
             {"float",
              "HEX | --value X",
              "IEEE 754 both ways, as the calculator",
-             "Turns four bytes typed as hex pairs (\"41 20 00 00\") into their "
-             "single-precision number, or a number into its four bytes.",
+             "Turns four bytes, most significant first, into their single-precision number, "
+             "or a number into its four bytes. The bytes may be typed as 41200000, 0x41200000 "
+             "or \"41 20 00 00\", in either case.",
              {Opt("value", "the number to encode", "X")},
              RunFloat,
              0,
