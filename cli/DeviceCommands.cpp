@@ -8,6 +8,7 @@
 #include "exchange/FloatText.h"
 #include "exchange/HexText.h"
 #include "hart/HartFrames.h"
+#include "hart/HartIdentityText.h"
 #include "hart/HartReplies.h"
 #include "hart/HartUnits.h"
 #include "tools/Ieee754Calculator.h"
@@ -55,13 +56,12 @@ QJsonObject IdentityJson(int address, const HartIdentity& id) {
             {"manufacturer", id.manufacturerId},
             {"deviceType", id.deviceType},
             {"preambles", id.preambleCount},
-            {"deviceId", QString::fromStdString(HexDump(id.deviceId)).trimmed()}};
+            {"deviceId", static_cast<qint64>(DeviceIdNumber(id))}};
 }
 
 std::string IdentityText(int address, const HartIdentity& id) {
-    return "address " + std::to_string(address) + ": manufacturer " + ByteToHex(id.manufacturerId) +
-           ", device type " + ByteToHex(id.deviceType) + ", preambles " +
-           std::to_string(id.preambleCount) + ", device id " + HexDump(id.deviceId) + "\n";
+    return "address " + std::to_string(address) + ": " + ::IdentityText(id) + ", preambles " +
+           std::to_string(id.preambleCount) + "\n";
 }
 
 int Address(const CommandContext& c) {

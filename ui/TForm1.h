@@ -95,6 +95,8 @@ public:
     CommissionTools* commission = nullptr;
     // Fills the pages from a whole configuration read, as the module's own answers do.
     void ShowModuleReplies(const ModuleReplies& replies);
+    // Shows the module's interface type and instrument count, as its own answer does.
+    void ShowModuleInterface(const CommunicationReply& reply);
     // An action named `objectName` at the end of `menu`.
     QAction* AddAction(QMenu* menu, const char* objectName, const QString& text,
                        const QKeySequence& shortcut = {});
