@@ -164,8 +164,9 @@ void ScanDialog::Start() {
                 [&](int address) {
                     const auto id = ProbeHart(moduleLine, preambles, address);
                     if (id) {
-                        const QString text = tr("address %1: %2").arg(address).arg(
-                            QString::fromStdString(IdentityText(*id)));
+                        const QString text = tr("address %1: %2")
+                                                 .arg(address)
+                                                 .arg(QString::fromStdString(IdentityText(*id)));
                         task->Post([this, address, text] { Found(address, text); });
                     }
                     return id.has_value();
