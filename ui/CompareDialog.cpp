@@ -116,8 +116,8 @@ void CompareDialog::Fill(bool tickDifferences) {
 
 void CompareDialog::ShowDifferencesOnly(bool only) {
     for (int row = 0; row < CompareTable->rowCount(); ++row)
-        CompareTable->setRowHidden(row,
-                                   only && !CompareTable->item(row, Tick)->data(Qt::UserRole).toBool());
+        CompareTable->setRowHidden(
+            row, only && !CompareTable->item(row, Tick)->data(Qt::UserRole).toBool());
 }
 
 std::string CompareDialog::KeyOf(int row) const {

@@ -56,9 +56,7 @@ protected:
         for (int row = 0; row < dialog.CompareTable->rowCount(); ++row) {
             const QString result = dialog.CompareTable->item(row, CompareDialog::Result)->text();
             if (!result.isEmpty())
-                results
-                    [dialog.KeyOf(row)] =
-                        result;
+                results[dialog.KeyOf(row)] = result;
         }
         return results;
     }
