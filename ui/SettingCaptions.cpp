@@ -63,6 +63,11 @@ std::pair<std::string, std::string> Pattern(std::string_view key) {
 }
 
 QString Lookup(std::string_view key) {
+    // A key named as it is ("rs485.baud") before one with a number in it ("display.2.value").
+    for (const auto& [known, caption] : Captions) {
+        if (known == key)
+            return QCoreApplication::translate("SettingCaptions", caption);
+    }
     const auto [pattern, number] = Pattern(key);
     for (const auto& [known, caption] : Captions) {
         if (known == pattern) {
