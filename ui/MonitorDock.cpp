@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineSeries>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSpinBox>
 #include <QStackedWidget>
 #include <QTableWidget>
@@ -101,7 +102,13 @@ MonitorDock::MonitorDock(std::function<std::optional<LineSettings>()> borrowPort
     chartView->setRenderHint(QPainter::Antialiasing);
     chartView->setMinimumHeight(220);
     layout->addWidget(chartView, 1);
-    setWidget(body);
+    // On a small screen the dock scrolls rather than growing past it.
+    auto* scroll = new QScrollArea;
+    scroll->setObjectName(QStringLiteral("MonitorScroll"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(body);
+    setWidget(scroll);
 
     refresh.setInterval(RefreshMs);
     connect(&refresh, &QTimer::timeout, this, &MonitorDock::Collect);

@@ -7,6 +7,7 @@
 #include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QScrollArea>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
@@ -127,7 +128,12 @@ void TForm1::GrowForDock(QDockWidget* dock) {
     if (dock->isHidden() || !dock->isFloating())
         return;
     const QRect available = AvailableScreen();
-    const QSize hint = dock->sizeHint().expandedTo(dock->minimumSizeHint());
+    // A dock that scrolls asks for what its content would take unscrolled.
+    QSize hint = dock->sizeHint().expandedTo(dock->minimumSizeHint());
+    if (const auto* scroll = qobject_cast<const QScrollArea*>(dock->widget());
+        scroll != nullptr && scroll->widget() != nullptr)
+        hint =
+            hint.expandedTo(scroll->widget()->sizeHint() + (dock->sizeHint() - scroll->sizeHint()));
     const Qt::DockWidgetArea area = dockHome[dock];
     const bool across = area == Qt::TopDockWidgetArea || area == Qt::BottomDockWidgetArea;
     const int separator = style()->pixelMetric(QStyle::PM_DockWidgetSeparatorExtent, nullptr, this);

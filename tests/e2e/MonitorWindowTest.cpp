@@ -93,8 +93,9 @@ TEST(MonitorWindow, TwoSecondsOfHartReadsPlottedRecordedThenThePortGoesBack) {
                   (high - low) * 1.2 + 0.03 * std::max(std::abs(high), 1.0))
             << name.toStdString() << " on " << axis->min() << ".." << axis->max();
         for (int j = 0; j < i; ++j) {
-            if (!series[j]->name().endsWith("[" + unit + "]"))
+            if (!series[j]->name().endsWith("[" + unit + "]")) {
                 EXPECT_NE(dock->AxisOf(static_cast<std::size_t>(j)), axis) << i << " " << j;
+            }
         }
     }
 
