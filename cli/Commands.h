@@ -55,3 +55,4 @@ int RunScanHart(CommandContext& c);
 int RunScanModbus(CommandContext& c);
 int RunFloat(CommandContext& c);
 int RunMonitor(CommandContext& c);
+int RunFleetRun(CommandContext& c);

@@ -1,3 +1,4 @@
+#include "commission/JsonKeys.h"
 #include "commission/ModuleProfile.h"
 
 #include <QJsonArray>
@@ -36,9 +37,9 @@ std::string JsonString(const std::string& text, std::size_t& at) {
     return decoded.array().at(0).toString().toStdString();
 }
 
-// The first key that an object of the document holds twice, if any. QJsonDocument keeps the
-// last of them silently, so a profile edited by hand could say one thing and do another.
-std::optional<std::string> DuplicateKey(const std::string& text) {
+} // namespace
+
+std::optional<std::string> DuplicateJsonKey(const std::string& text) {
     struct Level {
         bool object;
         bool expectKey;
@@ -69,8 +70,6 @@ std::optional<std::string> DuplicateKey(const std::string& text) {
     return std::nullopt;
 }
 
-} // namespace
-
 std::string ProfileToJson(const Profile& profile) {
     QJsonObject settings;
     for (const ProfileSetting& setting : profile) {
@@ -89,7 +88,7 @@ std::optional<Profile> ProfileFromJson(const std::string& text, std::string& err
         error = "not a JSON object: " + parse.errorString().toStdString();
         return std::nullopt;
     }
-    if (const std::optional<std::string> twice = DuplicateKey(text)) {
+    if (const std::optional<std::string> twice = DuplicateJsonKey(text)) {
         error = "the key \"" + *twice + "\" is given twice";
         return std::nullopt;
     }

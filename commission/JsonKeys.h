@@ -1,0 +1,11 @@
+#pragma once
+
+// A check JSON documents written by hand need beside QJsonDocument's parse.
+
+#include <optional>
+#include <string>
+
+// The first key that an object of the document `text` (known to parse) holds twice, if any.
+// QJsonDocument keeps the last of them silently, so a file edited by hand could say one thing
+// and do another.
+std::optional<std::string> DuplicateJsonKey(const std::string& text);
