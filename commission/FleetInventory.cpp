@@ -142,18 +142,11 @@ std::optional<std::vector<FleetModule>> InventoryFromJson(const std::string& tex
                                                           const QString& folder, std::string& error,
                                                           bool& fileError) {
     fileError = false;
-    QJsonParseError parse{};
-    const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(text), &parse);
-    if (parse.error != QJsonParseError::NoError || !document.isObject()) {
-        error = "not a JSON object: " + parse.errorString().toStdString();
+    const std::optional<QJsonObject> strict = StrictJsonObject(text, error);
+    if (!strict)
         return std::nullopt;
-    }
-    if (const std::optional<std::string> twice = DuplicateJsonKey(text)) {
-        error = "the key \"" + *twice + "\" is given twice";
-        return std::nullopt;
-    }
     try {
-        const QJsonObject root = document.object();
+        const QJsonObject& root = *strict;
         OnlyKeys(root, {"format", "version", "modules"}, "the inventory");
         if (root.value("format").toString() != Format)
             Refuse("the inventory", "\"format\" must be \"talmire-inventory\"");

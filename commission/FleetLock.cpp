@@ -33,12 +33,14 @@ QString LockFolder() {
     return base + "/talmire/locks";
 }
 
+PortLock::PortLock(const std::string& port) : refused(Take(port)) {}
+
 PortLock::~PortLock() {
-    Release();
+    if (descriptor >= 0)
+        ::close(descriptor); // closing drops the flock
 }
 
 std::optional<std::string> PortLock::Take(const std::string& port) {
-    Release();
     const QString folder = LockFolder();
     if (!QDir().mkpath(folder))
         return "the lock folder " + folder.toStdString() + " cannot be made";
@@ -77,11 +79,4 @@ std::optional<std::string> PortLock::Take(const std::string& port) {
     }
     descriptor = fd;
     return std::nullopt;
-}
-
-void PortLock::Release() {
-    if (descriptor >= 0) {
-        ::close(descriptor); // closing drops the flock
-        descriptor = -1;
-    }
 }

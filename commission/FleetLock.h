@@ -15,18 +15,20 @@ std::string PortKey(const std::string& port);
 // (XDG_RUNTIME_DIR), or in the data folder where there is none.
 QString LockFolder();
 
+// Held from construction to destruction when taken; a lock is not copied.
 class PortLock {
 public:
-    PortLock() = default;
+    // Takes the lock of `port` without waiting.
+    explicit PortLock(const std::string& port);
     ~PortLock();
-    PortLock(const PortLock&) = delete;
-    PortLock& operator=(const PortLock&) = delete;
+    PortLock(PortLock&&) = delete;
 
-    // Takes the lock of `port`; nullopt when held, otherwise why not: the holder named
-    // ("held by talmire-cli, process 1234") or the system's reason. It does not wait.
-    std::optional<std::string> Take(const std::string& port);
-    void Release();
+    // nullopt when held, otherwise why not: the holder named ("talmire-cli, process 1234")
+    // or the system's reason.
+    const std::optional<std::string>& Refused() const { return refused; }
 
 private:
+    std::optional<std::string> Take(const std::string& port);
     int descriptor = -1;
+    std::optional<std::string> refused;
 };

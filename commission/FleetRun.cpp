@@ -194,8 +194,8 @@ std::vector<FleetOutcome> RunFleet(const std::vector<FleetModule>& modules,
     }
     std::vector<std::optional<FleetOutcome>> outcomes(modules.size());
     auto runBus = [&](const std::vector<std::size_t>& members) {
-        PortLock lock;
-        const std::optional<std::string> refused = lock.Take(modules[members.front()].port);
+        const PortLock lock(modules[members.front()].port);
+        const std::optional<std::string>& refused = lock.Refused();
         for (const std::size_t i : members) {
             FleetOutcome outcome;
             if (refused) {

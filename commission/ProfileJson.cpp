@@ -70,6 +70,20 @@ std::optional<std::string> DuplicateJsonKey(const std::string& text) {
     return std::nullopt;
 }
 
+std::optional<QJsonObject> StrictJsonObject(const std::string& text, std::string& error) {
+    QJsonParseError parse{};
+    const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(text), &parse);
+    if (parse.error != QJsonParseError::NoError || !document.isObject()) {
+        error = "not a JSON object: " + parse.errorString().toStdString();
+        return std::nullopt;
+    }
+    if (const std::optional<std::string> twice = DuplicateJsonKey(text)) {
+        error = "the key \"" + *twice + "\" is given twice";
+        return std::nullopt;
+    }
+    return document.object();
+}
+
 std::string ProfileToJson(const Profile& profile) {
     QJsonObject settings;
     for (const ProfileSetting& setting : profile) {
@@ -82,17 +96,10 @@ std::string ProfileToJson(const Profile& profile) {
 }
 
 std::optional<Profile> ProfileFromJson(const std::string& text, std::string& error) {
-    QJsonParseError parse{};
-    const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(text), &parse);
-    if (parse.error != QJsonParseError::NoError || !document.isObject()) {
-        error = "not a JSON object: " + parse.errorString().toStdString();
+    const std::optional<QJsonObject> strict = StrictJsonObject(text, error);
+    if (!strict)
         return std::nullopt;
-    }
-    if (const std::optional<std::string> twice = DuplicateJsonKey(text)) {
-        error = "the key \"" + *twice + "\" is given twice";
-        return std::nullopt;
-    }
-    const QJsonObject root = document.object();
+    const QJsonObject& root = *strict;
     if (root.value("format").toString() != Format) {
         error = "not a talmire profile (\"format\" must be \"talmire-profile\")";
         return std::nullopt;
