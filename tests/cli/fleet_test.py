@@ -22,17 +22,19 @@ failures = []
 
 
 def check(name, condition, detail=""):
-    if not condition:
-        failures.append(name)
-    print(("ok   " if condition else "FAIL ") + name, "" if condition else detail)
+    """One line per check; a failed one with what was found instead."""
+    print("%-4s %s %s" % ("ok" if condition else "FAIL", name, "" if condition else detail))
+    failures.extend([] if condition else [name])
 
 
 class Sim:
+    """A simulated module of four instruments on the line named `name`, on its own pty."""
+
     def __init__(self, name, *extra):
         self.link = os.path.join(work, "tty-" + name)
-        self.proc = subprocess.Popen([sim_path, "--link", self.link, "--fixed-values",
-                                      "--instruments", "4", *extra], stdout=subprocess.PIPE)
-        self.proc.stdout.readline()
+        command = [sim_path, "--fixed-values", "--instruments", "4", "--link", self.link]
+        self.proc = subprocess.Popen(command + list(extra), stdout=subprocess.PIPE)
+        self.proc.stdout.readline()  # the simulator's line once it serves
 
     def stop(self):
         self.proc.send_signal(signal.SIGCONT)
