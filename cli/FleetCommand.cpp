@@ -60,7 +60,12 @@ int RunFleetRun(CommandContext& c) {
         const std::optional<std::vector<FleetOutcome>> passed = PassedInReport(*text, error);
         if (!passed)
             throw CliFailure(ExitFile, "the state file " + state.toStdString() + ": " + error);
+        std::set<std::string> listed;
+        for (const FleetModule& module : *modules)
+            listed.insert(module.name);
         for (const FleetOutcome& outcome : *passed) {
+            if (!listed.contains(outcome.name))
+                continue; // no longer in the inventory
             known[outcome.name] = outcome;
             skip.insert(outcome.name);
         }

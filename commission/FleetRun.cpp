@@ -62,8 +62,8 @@ public:
 
 private:
     void Begin(const std::string& step) {
-        progress.ThrowIfCancelled();
         outcome.step = step;
+        progress.ThrowIfCancelled();
     }
 
     void FindLine() {
@@ -103,7 +103,13 @@ private:
                                                       " cannot be written: " + write.frame.message);
         }
         std::string error;
-        const std::optional<QString> kept = SaveAsFound(found, module.port, error);
+        std::optional<QString> kept;
+        {
+            // Picking a free name and saving under it is one step for the port threads.
+            static std::mutex naming;
+            const std::lock_guard<std::mutex> hold(naming);
+            kept = SaveAsFound(found, module.port, error);
+        }
         if (!kept)
             throw ModuleFailure(FailureFile, "nothing written: the configuration as found "
                                              "cannot be kept: " +
