@@ -71,9 +71,13 @@ void ModuleLink::OpenPort() {
 
 void ModuleLink::ClosePort() {
     Timer4->SetEnabled(false);
+    // Only a port that was open is told closed: closing first before an opening (which may
+    // then fail) leaves whoever follows the port as they were.
+    const bool wasOpen = PortIsOpen || Comm1.IsOpen();
     PortIsOpen = false;
     Comm1.ClosePort();
-    emit PortClosed();
+    if (wasOpen)
+        emit PortClosed();
 }
 
 void ModuleLink::ScheduleClose() {

@@ -52,7 +52,7 @@ public:
     void Send(RequestKind kind, const std::vector<std::uint8_t>& frame);
     // Opens the port with the settings Comm1 holds.
     void OpenPort();
-    // Closes the port and tells so; the auto-close is dropped.
+    // Closes the port and, when it was open, tells so; the auto-close is dropped.
     void ClosePort();
     // The port closes AutoCloseMs from now: the module is switching its own line.
     void ScheduleClose();

@@ -33,12 +33,11 @@ bool CommissionTools::Reading() const {
 }
 
 void CommissionTools::ReadConfiguration(const std::function<void(const LineSettings&)>& then) {
-    if (readTask->Running() || form.PortLent())
+    if (readTask->Running() || form.RefuseWhileLent())
         return;
     const std::optional<LineSettings> line = form.PortRowLine();
-    if (!line)
+    if (!line || !form.LendPort(tr("reading the configuration"), *line))
         return;
-    const bool wasOpen = form.LendPort(tr("reading the configuration"));
     auto* progress = new QProgressDialog(tr("Reading the module's configuration..."), tr("Cancel"),
                                          0, 2 + ChannelCount, &form);
     progress->setObjectName("ReadProgress");
@@ -59,11 +58,11 @@ void CommissionTools::ReadConfiguration(const std::function<void(const LineSetti
         }
     });
     connect(readTask, &EngineTask::Finished, this,
-            [this, line = *line, wasOpen, replies, then](const QString& error, bool cancelled) {
+            [this, line = *line, replies, then](const QString& error, bool cancelled) {
                 if (readProgress)
                     readProgress->close();
                 // The port opens again for the compare's write, or when it was open before.
-                form.ReturnPort(wasOpen || (then && error.isEmpty())
+                form.ReturnPort(form.Loan().WasOpen() || (then && error.isEmpty())
                                     ? std::optional<LineSettings>(line)
                                     : std::nullopt);
                 if (cancelled)
@@ -145,13 +144,12 @@ void CommissionTools::CompareProfile() {
 }
 
 void CommissionTools::Scan(int kind) {
-    if (form.PortLent() || readTask->Running())
+    if (readTask->Running() || form.RefuseWhileLent())
         return;
     const std::optional<LineSettings> line = form.PortRowLine();
     if (!line)
         return;
-    auto* dialog =
-        new ScanDialog(form, static_cast<ScanDialog::Kind>(kind), *line, form.link.PortIsOpen);
+    auto* dialog = new ScanDialog(form, static_cast<ScanDialog::Kind>(kind), *line);
     scanDialog = dialog;
     dialog->show();
     dialog->Start();

@@ -193,6 +193,9 @@ void CompareDialog::StartWrite(const Profile& wanted, const std::vector<ProfileW
         return;
     }
     asFound = *kept;
+    // Another tool holding the port refuses the write before anything is sent.
+    if (!form.LendPort(tr("the profile write"), line))
+        return;
     std::set<std::string> written;
     for (const ProfileWrite& write : writes)
         written.insert(write.keys.begin(), write.keys.end());
@@ -208,7 +211,6 @@ void CompareDialog::StartWrite(const Profile& wanted, const std::vector<ProfileW
         groupKeys[QString::fromStdString(write.group)] = write.keys;
     }
     WriteDifferencesButton->setEnabled(false);
-    form.LendPort(tr("the profile write"));
     endLine.reset();
     task->Start([this, wanted, writes, at = line](const Progress& progress) {
         ModuleLine moduleLine(at, std::chrono::milliseconds(1000));

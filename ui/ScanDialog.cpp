@@ -30,9 +30,8 @@ QString ParityName(TParity parity) {
 
 } // namespace
 
-ScanDialog::ScanDialog(TForm1& form_, Kind kind_, LineSettings line_, bool portWasOpen_)
-    : EngineDialog(&form_), form(form_), kind(kind_), line(std::move(line_)),
-      portWasOpen(portWasOpen_) {
+ScanDialog::ScanDialog(TForm1& form_, Kind kind_, LineSettings line_)
+    : EngineDialog(&form_), form(form_), kind(kind_), line(std::move(line_)) {
     const char* names[] = {"FindModuleDialog", "ScanHartDialog", "ScanModbusDialog"};
     setObjectName(names[static_cast<int>(kind)]);
     const QString port = QString::fromStdString(line.port);
@@ -117,14 +116,13 @@ std::vector<LineTry> ScanDialog::Tries() const {
 }
 
 void ScanDialog::Start() {
-    if (task->Running())
+    if (task->Running() || !form.LendPort(windowTitle(), line))
         return;
     FoundList->clear();
     answeredAt.reset();
     StartButton->setEnabled(false);
     StopButton->setEnabled(true);
     ScanProgress->setValue(0);
-    form.LendPort(windowTitle());
     const int from = FromAddress->value();
     const int to = ToAddress->value();
     if (kind == Kind::Line) {
@@ -183,22 +181,33 @@ void ScanDialog::Finish(const QString& error, bool cancelled) {
     StartButton->setEnabled(true);
     StopButton->setEnabled(false);
     if (answeredAt) {
-        form.ReturnPort(answeredAt);
-        Summary->setText(tr("The module answers at %1 baud, parity %2; the port is open there.")
-                             .arg(answeredAt->baud)
-                             .arg(ParityName(answeredAt->parity)));
+        const QString found = tr("The module answers at %1 baud, parity %2")
+                                  .arg(answeredAt->baud)
+                                  .arg(ParityName(answeredAt->parity));
+        // What is said of the port is what the port is, after the attempt to open it.
+        Summary->setText(
+            form.ReturnPort(answeredAt)
+                ? tr("%1; the port is open there.").arg(found)
+                : tr("%1; the port cannot be opened there: %2.").arg(found, form.PortFailure()));
         return;
     }
-    form.ReturnPort(portWasOpen ? std::optional<LineSettings>(line) : std::nullopt);
+    const bool reopens = form.Loan().WasOpen();
+    QString summary;
     if (cancelled)
-        Summary->setText(tr("Stopped."));
+        summary = tr("Stopped.");
     else if (!error.isEmpty())
-        Summary->setText(tr("The scan stopped: %1").arg(error));
+        summary = tr("The scan stopped: %1").arg(error);
     else if (kind == Kind::Line)
-        Summary->setText(tr("No answer at any speed and parity."));
+        summary = tr("No answer at any speed and parity.");
     else
-        Summary->setText(FoundList->count() == 0 ? tr("Nothing answered.")
-                                                 : tr("%1 answered.").arg(FoundList->count()));
+        summary = FoundList->count() == 0 ? tr("Nothing answered.")
+                                          : tr("%1 answered.").arg(FoundList->count());
+    if (!form.ReturnPort() && reopens) {
+        if (!summary.endsWith('.'))
+            summary += '.';
+        summary += ' ' + tr("The port cannot be opened again: %1.").arg(form.PortFailure());
+    }
+    Summary->setText(summary);
 }
 
 void ScanDialog::Choose(QListWidgetItem* item) {

@@ -25,9 +25,9 @@ class ScanDialog : public EngineDialog {
 public:
     enum class Kind { Line, Hart, Modbus };
 
-    // `portWasOpen`: whether the window's port was open before the loan, so that it opens
-    // again at `line` when the scan ends (a found module's line is always opened).
-    ScanDialog(TForm1& form, Kind kind, LineSettings line, bool portWasOpen);
+    // The window's port is lent to each scan at `line`; it opens again there when the scan
+    // ends if it was open before (a found module's line is always opened).
+    ScanDialog(TForm1& form, Kind kind, LineSettings line);
 
     QLabel* Summary;
     QSpinBox* FromAddress;
@@ -37,8 +37,8 @@ public:
     QPushButton* StartButton;
     QPushButton* StopButton;
 
-    // Lends the port and starts the scan (the module's lines: every speed and parity of the
-    // port row, the row's own first).
+    // Lends the port (refused, with a message, while another tool holds it) and starts the
+    // scan (the module's lines: every speed and parity of the port row, the row's own first).
     void Start();
     bool Running() const;
 
@@ -51,6 +51,5 @@ private:
     TForm1& form;
     Kind kind;
     LineSettings line;
-    bool portWasOpen;
     std::optional<LineSettings> answeredAt;
 };

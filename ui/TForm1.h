@@ -9,6 +9,7 @@
 #include "link/ScriptLink.h"
 #include "ui/HartPage.h"
 #include "ui/ModbusPage.h"
+#include "ui/PortLoan.h"
 #include "ui/PortWatch.h"
 #include "ui/SystemPage.h"
 #include "ui/TComboBox.h"
@@ -112,12 +113,24 @@ public:
     // ---- the port lent to a tool that runs its own exchanges (a scan, the monitor...)
     // The line the port row shows; nullopt, after a message, when it names no usable line.
     std::optional<LineSettings> PortRowLine();
-    // Closes the window's port for `user` ("the monitor") and holds the pages and the port
-    // row disabled until the port comes back; true when the port was open.
-    bool LendPort(const QString& user);
-    // Ends the loan; with a line, shows it in the port row and opens the port there.
-    void ReturnPort(const std::optional<LineSettings>& reopenAt);
-    bool PortLent() const { return !lentTo.isEmpty(); }
+    // Closes the window's port for `user` ("the monitor"), who works at `line`, and holds the
+    // pages and the port row disabled until the port comes back. While another tool holds
+    // the port, `user` is refused with a message naming that tool: false, nothing changed.
+    bool LendPort(const QString& user, const LineSettings& line);
+    // Ends the loan: the pages and the port row come back, and with a line the port row
+    // shows it and the port opens there. A port that cannot be opened stays closed, with
+    // the cause in the status line and the traffic log (and a device that is gone watched
+    // for). True when the port is open afterwards.
+    bool ReturnPort(const std::optional<LineSettings>& reopenAt);
+    // Ends the loan as it began: the port opens again at the tool's line if it was open.
+    bool ReturnPort() { return ReturnPort(loan.LineBefore()); }
+    bool PortLent() const { return loan.Held(); }
+    const PortLoan& Loan() const { return loan; }
+    // While the port is lent: says so, naming the holder, and true (the caller does not
+    // start).
+    bool RefuseWhileLent();
+    // Why the port last failed to open ("no such device"); empty after it opened.
+    const QString& PortFailure() const { return portFailure; }
     // Shows a line's port, speed and parity in the port row.
     void ShowLine(const LineSettings& line);
 
@@ -174,10 +187,17 @@ private:
     // Writes the line errors counted since the last report as one row of the log.
     void ReportLineErrors();
 
-    QString lentTo;
-    // The monitor's loan: whether the pages' port was open when it started, and at what line.
-    std::optional<LineSettings> monitorLine;
-    bool monitorReopens = false;
+    // Opens the port named `name` with the port row's speed and parity and the system page's
+    // DTR and RTS, closing whatever was open first; the open, its caption and the
+    // communication query follow. A parity that names no item, or a speed not above 0, is
+    // refused with a message (false). Throws the conversion error of a speed that is no
+    // number, and ECommsError, with its cause in the status line and the traffic log, when
+    // the port cannot be opened.
+    bool OpenPortWithPageSettings(const QString& name);
+    void ReportOpenFailure(const QString& name, const ECommsError& error);
+
+    PortLoan loan;
+    QString portFailure;
     // The MODBUS read test in progress: its request and the answer so far.
     QByteArray modbusTestRequest;
     QByteArray modbusTestReply;
@@ -189,7 +209,9 @@ private:
 
     // ---- kept between runs, and the lost port brought back
     void RestoreSession();
-    void WatchLostPort();
+    void WatchLostPort(const QString& why = {});
     void ReopenLostPort();
+    // After a loan: a lost device that came back while the port was lent is opened now.
+    void RetryLostPort();
     PortWatch* lostPort = nullptr;
 };

@@ -97,26 +97,51 @@ std::optional<LineSettings> TForm1::PortRowLine() {
     return line;
 }
 
-bool TForm1::LendPort(const QString& user) {
-    const bool wasOpen = link.PortIsOpen;
+bool TForm1::RefuseWhileLent() {
+    if (!loan.Held())
+        return false;
+    ShowMessage(this, tr("The port is in use by %1. Stop it, or wait until it gives the port "
+                         "back.")
+                          .arg(loan.Holder()));
+    return true;
+}
+
+bool TForm1::LendPort(const QString& user, const LineSettings& line) {
+    if (RefuseWhileLent())
+        return false;
+    loan.Begin(user, link.PortIsOpen, line);
     link.ClosePort();
-    lentTo = user;
     PageControl1->setEnabled(false);
     GroupBox1->setEnabled(false);
     ShowLinkStatus(
         tr("The port is in use by %1; the pages wait until it is given back.").arg(user));
-    return wasOpen;
+    return true;
 }
 
-void TForm1::ReturnPort(const std::optional<LineSettings>& reopenAt) {
-    lentTo.clear();
+bool TForm1::ReturnPort(const std::optional<LineSettings>& reopenAt) {
+    if (!loan.Held())
+        return link.PortIsOpen;
+    loan.End();
     PageControl1->setEnabled(true);
     GroupBox1->setEnabled(true);
     ShowLinkStatus({});
-    if (!reopenAt)
-        return;
+    if (!reopenAt) {
+        RetryLostPort();
+        return link.PortIsOpen;
+    }
     ShowLine(*reopenAt);
-    Button1Click();
+    const QString name = QString::fromStdString(reopenAt->port);
+    try {
+        if (OpenPortWithPageSettings(name) && lostPort != nullptr)
+            lostPort->Stop();
+    } catch (const ECommsError& error) {
+        // The status line names the cause; a device that went away is waited for.
+        if (error.Cause() == OpenFailure::NoSuchDevice)
+            WatchLostPort(tr("%1 cannot be opened: %2").arg(name, portFailure));
+    } catch (const std::exception& error) {
+        ShowLinkStatus(QString::fromStdString(error.what()));
+    }
+    return link.PortIsOpen;
 }
 
 void TForm1::ShowLine(const LineSettings& line) {

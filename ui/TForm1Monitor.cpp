@@ -56,12 +56,14 @@ void TForm1::BuildMonitor() {
 void TForm1::CreateMonitorDock() {
     monitorDock = new MonitorDock(
         [this]() -> std::optional<LineSettings> {
-            monitorLine = PortRowLine();
-            if (monitorLine)
-                monitorReopens = LendPort(tr("the monitor"));
-            return monitorLine;
+            if (RefuseWhileLent())
+                return std::nullopt;
+            const std::optional<LineSettings> line = PortRowLine();
+            if (!line || !LendPort(tr("the monitor"), *line))
+                return std::nullopt;
+            return line;
         },
-        [this] { ReturnPort(monitorReopens ? monitorLine : std::nullopt); }, this);
+        [this] { ReturnPort(); }, this);
     addDockWidget(Qt::BottomDockWidgetArea, monitorDock);
     // Closing the dock by its own button unticks the menu's entry.
     connect(monitorDock->toggleViewAction(), &QAction::toggled, ActionMonitor,

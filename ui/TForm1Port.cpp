@@ -6,6 +6,7 @@
 #include "ui/Messages.h"
 #include "ui/PortNames.h"
 #include "ui/TForm1.h"
+#include "ui/TrafficDock.h"
 #include "ui/WindowSession.h"
 
 #include <QFileInfo>
@@ -17,36 +18,57 @@ void TForm1::Button1Click() {
     }
     // A parity typed by hand that names no item has no meaning on the line: refuse it
     // before touching the port.
-    const int parity = ComboBox10->ListValue();
-    if (parity < 0) {
+    if (ComboBox10->ListValue() < 0) {
         ShowMessage(this, QString::fromStdString(NoItemMessage("\"parity:\" (None, Odd or Even)")));
         return;
     }
-    // Whatever was open closes first, with its pending auto-close; the engineer's own
-    // choice ends the wait for a lost port.
-    link.ClosePort();
+    // The engineer's own choice ends the wait for a lost port.
     if (lostPort != nullptr)
         lostPort->Stop();
+    if (OpenPortWithPageSettings(SPREALCOM->currentText()))
+        RememberPort(SPREALCOM->currentText());
+}
+
+bool TForm1::OpenPortWithPageSettings(const QString& name) {
+    const int parity = ComboBox10->ListValue();
+    if (parity < 0) {
+        ShowMessage(this, QString::fromStdString(NoItemMessage("\"parity:\" (None, Odd or Even)")));
+        return false;
+    }
+    // Whatever was open closes first, with its pending auto-close.
+    link.ClosePort();
     const int baud = StrToInt(ComboBox11->currentText().toStdString());
     if (baud <= 0) {
         ShowMessage(this, "Please choose a baud rate above 0 for \"baud:\".");
-        return;
+        return false;
     }
     TComm& comm = link.Comm1;
     comm.SetBaudRate(static_cast<std::uint32_t>(baud));
     comm.SetParity(static_cast<TParity>(parity));
-    comm.SetCommName(SPREALCOM->currentText().toStdString());
+    comm.SetCommName(name.toStdString());
     comm.SetOutx_XonXoffFlow(false);
     comm.SetInx_XonXoffFlow(false);
-    link.OpenPort();
+    try {
+        link.OpenPort();
+    } catch (const ECommsError& error) {
+        ReportOpenFailure(name, error);
+        throw;
+    }
     comm.SetDtrControl(systemPage->CheckBox2->isChecked() ? TDtrControl::DtrEnable
                                                           : TDtrControl::DtrDisable);
     comm.SetRtsControl(systemPage->CheckBox1->isChecked() ? TRtsControl::RtsEnable
                                                           : TRtsControl::RtsDisable);
     Button1->setText(tr("close"));
     Button6->setEnabled(true);
+    portFailure.clear();
     ShowLinkStatus({});
-    RememberPort(SPREALCOM->currentText());
+    return true;
+}
+
+void TForm1::ReportOpenFailure(const QString& name, const ECommsError& error) {
+    portFailure = QString::fromStdString(OpenFailureText(error));
+    ShowLinkStatus(tr("%1 cannot be opened: %2").arg(name, portFailure));
+    trafficDock->AppendNote(QStringLiteral("%1 cannot be opened: %2").arg(name, portFailure));
 }
 
 void TForm1::Button6Click() {

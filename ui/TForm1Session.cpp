@@ -6,6 +6,7 @@
 #include "ui/WindowSession.h"
 
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QTime>
 
 void TForm1::RestoreSession() {
@@ -27,12 +28,14 @@ static QString Now() {
     return QTime::currentTime().toString("HH:mm:ss");
 }
 
-// The port the component held went away: wait for the same device to come back (where
-// devices are files in folders that can be watched).
-void TForm1::WatchLostPort() {
+// The port the component held went away, or could not be opened again after a loan
+// (`why`): wait for the same device to come back (where devices are files in folders that
+// can be watched).
+void TForm1::WatchLostPort(const QString& why) {
     const QString name = QString::fromStdString(link.Comm1.CommName());
+    const QString what = why.isEmpty() ? tr("%1 was lost at %2").arg(name, Now()) : why;
 #if defined(Q_OS_UNIX)
-    ShowLinkStatus(tr("%1 was lost at %2; waiting for it to come back").arg(name, Now()));
+    ShowLinkStatus(tr("%1; waiting for it to come back").arg(what));
     // Made at the first loss: most sessions never need it.
     if (lostPort == nullptr) {
         lostPort = new PortWatch(this);
@@ -40,26 +43,33 @@ void TForm1::WatchLostPort() {
     }
     lostPort->Watch(PortDevicePath(name));
 #else
-    ShowLinkStatus(tr("%1 was lost at %2").arg(name, Now()));
+    ShowLinkStatus(what);
 #endif
 }
 
-// The device is there again: open it with the settings the component still holds (speed,
-// parity, the RTS and DTR lines). A device that cannot be opened yet (its permissions not
-// set) is tried again at the next change of its folder.
+// The device is there again: open it with the port row's speed and parity and the system
+// page's RTS and DTR, as the "open" button does. A device that cannot be opened yet (its
+// permissions not set) is tried again at the next change of its folder. While a tool holds
+// the port nothing is opened: the end of the loan tries again.
 void TForm1::ReopenLostPort() {
+    if (loan.Held())
+        return;
     if (link.PortIsOpen) {
         lostPort->Stop();
         return;
     }
+    const QString name = QString::fromStdString(link.Comm1.CommName());
     try {
-        link.OpenPort();
-    } catch (const ECommsError&) {
+        if (!OpenPortWithPageSettings(name))
+            return;
+    } catch (const std::exception&) {
         return;
     }
     lostPort->Stop();
-    Button1->setText(tr("close"));
-    Button6->setEnabled(true);
-    ShowLinkStatus(
-        tr("reconnected to %1 at %2").arg(QString::fromStdString(link.Comm1.CommName()), Now()));
+    ShowLinkStatus(tr("reconnected to %1 at %2").arg(name, Now()));
+}
+
+void TForm1::RetryLostPort() {
+    if (lostPort != nullptr && lostPort->Watching() && QFileInfo::exists(lostPort->Path()))
+        ReopenLostPort();
 }

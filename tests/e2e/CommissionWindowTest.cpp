@@ -5,7 +5,7 @@
 
 #include "commission/ModuleProfile.h"
 #include "tests/EventWait.h"
-#include "tests/e2e/SimProcess.h"
+#include "tests/e2e/SimWindow.h"
 #include "ui/CommissionTools.h"
 #include "ui/CompareDialog.h"
 #include "ui/Messages.h"
@@ -29,31 +29,15 @@
 
 namespace {
 
-class CommissionWindow : public ::testing::Test {
+class CommissionWindow : public SimWindow {
 protected:
     void Start(std::vector<std::string> simOptions) {
         // The configurations kept before a write go to the test's own folder.
         qputenv("XDG_DATA_HOME", dir.filePath("data").toUtf8());
-        sim = std::make_unique<SimProcess>(std::move(simOptions));
-        ASSERT_NE(sim->ready.find("ready"), std::string::npos) << sim->ready;
-        SetMessageSink([this](MessageKind, const QString& text) { messages << text; });
-        form = std::make_unique<TForm1>();
-        form->show();
-        form->SPREALCOM->ShowText(QString::fromStdString(sim->link));
-        QTest::mouseClick(form->Button1, Qt::LeftButton);
-        ASSERT_TRUE(form->link.PortIsOpen) << messages.join("|").toStdString();
-    }
-    void TearDown() override {
-        form.reset();
-        SetMessageSink(nullptr);
+        SimWindow::Start(std::move(simOptions));
     }
     static bool WaitFor(const std::function<bool()>& done, int ms = 15000) {
         return WaitForEvents(done, ms);
-    }
-    void Trigger(const char* action) {
-        auto* found = form->findChild<QAction*>(action);
-        ASSERT_NE(found, nullptr) << action;
-        found->trigger();
     }
     // Reads the whole configuration through the menu and waits for the port to come back.
     void ReadConfiguration() {
@@ -87,9 +71,6 @@ protected:
         ASSERT_TRUE(form->commission->OpenProfileFrom(path)) << messages.join("|").toStdString();
     }
 
-    std::unique_ptr<SimProcess> sim;
-    std::unique_ptr<TForm1> form;
-    QStringList messages;
     QTemporaryDir dir;
 };
 

@@ -488,8 +488,20 @@ If the window is connected on that side, it follows the module to the new settin
         <translation>从站 %1 有应答</translation>
     </message>
     <message>
-        <source>The module answers at %1 baud, parity %2; the port is open there.</source>
-        <translation>模块在 %1 波特率、校验 %2 下应答；串口已按此设置打开。</translation>
+        <source>The module answers at %1 baud, parity %2</source>
+        <translation>模块在 %1 波特率、校验 %2 下应答</translation>
+    </message>
+    <message>
+        <source>%1; the port is open there.</source>
+        <translation>%1；串口已按此设置打开。</translation>
+    </message>
+    <message>
+        <source>%1; the port cannot be opened there: %2.</source>
+        <translation>%1；串口无法按此设置打开：%2。</translation>
+    </message>
+    <message>
+        <source>The port cannot be opened again: %1.</source>
+        <translation>串口无法重新打开：%1。</translation>
     </message>
     <message>
         <source>Stopped.</source>
@@ -1003,8 +1015,16 @@ If the window is connected on that side, it follows the module to the new settin
         <translation>串口正被%1使用；各页面将等待其交还。</translation>
     </message>
     <message>
-        <source>%1 was lost at %2; waiting for it to come back</source>
-        <translation>%1 于 %2 丢失；正在等待其重新出现</translation>
+        <source>%1; waiting for it to come back</source>
+        <translation>%1；正在等待其重新出现</translation>
+    </message>
+    <message>
+        <source>The port is in use by %1. Stop it, or wait until it gives the port back.</source>
+        <translation>串口正被%1使用。请先停止它，或等待其交还串口。</translation>
+    </message>
+    <message>
+        <source>%1 cannot be opened: %2</source>
+        <translation>%1 无法打开：%2</translation>
     </message>
     <message>
         <source>%1 was lost at %2</source>
