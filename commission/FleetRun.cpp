@@ -7,6 +7,7 @@
 
 #include <map>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 namespace {
@@ -221,8 +222,13 @@ std::vector<FleetOutcome> RunFleet(const std::vector<FleetModule>& modules,
         }
     };
     std::vector<std::thread> threads;
-    for (const auto& [key, members] : buses)
-        threads.emplace_back(runBus, std::cref(members));
+    for (const auto& [key, members] : buses) {
+        try {
+            threads.emplace_back(runBus, std::cref(members));
+        } catch (const std::system_error&) {
+            runBus(members); // no thread to spare: this bus in turn, the others go on
+        }
+    }
     for (std::thread& thread : threads)
         thread.join();
     std::vector<FleetOutcome> list;
