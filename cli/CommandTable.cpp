@@ -207,6 +207,26 @@ const QList<CommandSpec>& Commands() {
              "Reads register 0 at each slave address and lists the slaves that answer "
              "(an exception answer counts).",
              RangeOptions(1, 247), RunScanModbus},
+            {"fleet run",
+             "INVENTORY [--write] [--resume] [--report-dir DIR]",
+             "commission every module of an inventory",
+             "Reads the inventory (JSON: docs/fleet.md) and, for each module, finds its line when "
+             "asked, identifies it, compares it with its profile, writes and verifies the "
+             "differences with --write, and asks its HART instruments for their identity. "
+             "Modules on different ports run at once, those on one port one after the other; "
+             "each port is locked for the run, and a port another run holds is refused, naming "
+             "the holder. One progress line per module and step on stderr (JSON lines on stdout "
+             "with --json); at the end fleet-report.json and fleet-report.xml (JUnit) in the "
+             "report folder, beside fleet-state.json, written as each module ends, from which "
+             "--resume skips the modules that passed. Exit status 0 when every module passed, "
+             "1 when one failed, 2 for an inventory that is refused, 6 when a file cannot be "
+             "read or written.",
+             {Opt("write", "write the differences and verify them (default: compare only)"),
+              Opt("resume", "skip the modules the state file says passed"),
+              Opt("report-dir", "folder of the reports and the state file (default: .)", "DIR")},
+             RunFleetRun,
+             1,
+             1},
             {"float",
              "HEX | --value X",
              "IEEE 754 both ways, as the calculator",

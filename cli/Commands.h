@@ -58,3 +58,4 @@ int RunMonitor(CommandContext& c);
 int RunGet(CommandContext& c);
 int RunSet(CommandContext& c);
 int RunPorts(CommandContext& c);
+int RunFleetRun(CommandContext& c);

@@ -1,3 +1,4 @@
+#include "commission/JsonKeys.h"
 #include "commission/ModuleProfile.h"
 
 #include <QJsonArray>
@@ -36,9 +37,9 @@ std::string JsonString(const std::string& text, std::size_t& at) {
     return decoded.array().at(0).toString().toStdString();
 }
 
-// The first key that an object of the document holds twice, if any. QJsonDocument keeps the
-// last of them silently, so a profile edited by hand could say one thing and do another.
-std::optional<std::string> DuplicateKey(const std::string& text) {
+} // namespace
+
+std::optional<std::string> DuplicateJsonKey(const std::string& text) {
     struct Level {
         bool object;
         bool expectKey;
@@ -69,7 +70,19 @@ std::optional<std::string> DuplicateKey(const std::string& text) {
     return std::nullopt;
 }
 
-} // namespace
+std::optional<QJsonObject> StrictJsonObject(const std::string& text, std::string& error) {
+    QJsonParseError parse{};
+    const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(text), &parse);
+    if (parse.error != QJsonParseError::NoError || !document.isObject()) {
+        error = "not a JSON object: " + parse.errorString().toStdString();
+        return std::nullopt;
+    }
+    if (const std::optional<std::string> twice = DuplicateJsonKey(text)) {
+        error = "the key \"" + *twice + "\" is given twice";
+        return std::nullopt;
+    }
+    return document.object();
+}
 
 std::string ProfileToJson(const Profile& profile) {
     QJsonObject settings;
@@ -83,17 +96,10 @@ std::string ProfileToJson(const Profile& profile) {
 }
 
 std::optional<Profile> ProfileFromJson(const std::string& text, std::string& error) {
-    QJsonParseError parse{};
-    const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(text), &parse);
-    if (parse.error != QJsonParseError::NoError || !document.isObject()) {
-        error = "not a JSON object: " + parse.errorString().toStdString();
+    const std::optional<QJsonObject> strict = StrictJsonObject(text, error);
+    if (!strict)
         return std::nullopt;
-    }
-    if (const std::optional<std::string> twice = DuplicateKey(text)) {
-        error = "the key \"" + *twice + "\" is given twice";
-        return std::nullopt;
-    }
-    const QJsonObject root = document.object();
+    const QJsonObject& root = *strict;
     if (root.value("format").toString() != Format) {
         error = "not a talmire profile (\"format\" must be \"talmire-profile\")";
         return std::nullopt;
