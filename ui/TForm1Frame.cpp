@@ -80,6 +80,29 @@ QRect TForm1::AvailableScreen() const {
     return shown != nullptr ? shown->availableGeometry() : QRect();
 }
 
+QRect FloatingDockPlace(const QRect& screen, const QRect& window, const QSize& wanted) {
+    // The parts of the screen the window leaves free: right of it, left of it, below, above.
+    const QRect free[] = {
+        QRect(QPoint(window.right() + 1, screen.top()), screen.bottomRight()),
+        QRect(screen.topLeft(), QPoint(window.left() - 1, screen.bottom())),
+        QRect(QPoint(screen.left(), window.bottom() + 1), screen.bottomRight()),
+        QRect(screen.topLeft(), QPoint(screen.right(), window.top() - 1)),
+    };
+    constexpr QSize smallest(320, 200);
+    QRect best;
+    for (const QRect& part : free) {
+        const QRect inside = part.intersected(screen);
+        if (inside.width() >= smallest.width() && inside.height() >= smallest.height() &&
+            inside.width() * inside.height() > best.width() * best.height())
+            best = inside;
+    }
+    if (best.isValid())
+        return {best.topLeft(), wanted.boundedTo(best.size())};
+    // No such part: over the screen's bottom right corner, no larger than the screen.
+    const QSize size = wanted.boundedTo(screen.size());
+    return {screen.bottomRight() - QPoint(size.width() - 1, size.height() - 1), size};
+}
+
 void TForm1::FitToScreen() {
     const QRect available = AvailableScreen();
     if (available.isEmpty())
@@ -149,11 +172,8 @@ void TForm1::GrowForDock(QDockWidget* dock) {
                       wanted.width() + frame.width() <= available.width() &&
                       wanted.height() + frame.height() <= available.height();
     if (!room) {
-        // It stays floating, over the screen's corner, no larger than the screen.
-        const QSize floating = hint.boundedTo(available.size());
-        dock->setGeometry(
-            QRect(available.bottomRight() - QPoint(floating.width() - 1, floating.height() - 1),
-                  floating));
+        // It stays floating, where it covers as little of the pages as the screen allows.
+        dock->setGeometry(FloatingDockPlace(available, frameGeometry(), hint));
         return;
     }
     dockGrowth[dock] = size();

@@ -108,6 +108,35 @@ TEST_F(WindowScreen, DocksGrowTheWindowOrFloatAndThePagesKeepTheirSpace) {
     }
 }
 
+// The window at 100,100 sized 1100 x 640 (frame included) on screens of several sizes.
+TEST(FloatingDockPlace, BesideTheWindowWhereTheScreenLeavesRoomElseTheCorner) {
+    const QRect window(100, 100, 1100, 640);
+    struct Case {
+        QRect screen;
+        QSize wanted;
+        QRect place;
+    };
+    const Case cases[] = {
+        // 400 free on the right, wider than what is below: the dock goes right, cut to it.
+        {QRect(0, 0, 1600, 900), QSize(1000, 300), QRect(1200, 0, 400, 300)},
+        {QRect(0, 0, 1600, 900), QSize(300, 1200), QRect(1200, 0, 300, 900)},
+        // Below is the larger free part.
+        {QRect(0, 0, 1300, 1200), QSize(1000, 300), QRect(0, 740, 1000, 300)},
+        // Free parts too small to hold a dock: the bottom right corner, within the screen.
+        {QRect(0, 0, 1300, 800), QSize(500, 300), QRect(800, 500, 500, 300)},
+        {QRect(0, 0, 1300, 800), QSize(2000, 2000), QRect(0, 0, 1300, 800)},
+        // A screen that does not start at 0,0 (a second monitor, a panel on the left).
+        {QRect(50, 0, 1600, 900), QSize(200, 200), QRect(1200, 0, 200, 200)},
+    };
+    for (const Case& c : cases) {
+        const QRect place = FloatingDockPlace(c.screen, window, c.wanted);
+        EXPECT_EQ(place, c.place) << c.screen.width() << "x" << c.screen.height() << " "
+                                  << place.x() << "," << place.y() << " " << place.width() << "x"
+                                  << place.height();
+        EXPECT_TRUE(c.screen.contains(place));
+    }
+}
+
 // At the ordinary scale there is room for the traffic log under the pages: it docks, and
 // every control of the page stays in view.
 TEST_F(WindowScreen, TheTrafficLogDocksUnderThePagesWhereThereIsRoom) {
