@@ -44,7 +44,8 @@ struct ModuleReplies;
 
 // Where a dock of size `wanted` floats when the window cannot grow for it: in the largest part
 // of the screen the window leaves free (right, left, below or above it) where one is at
-// least 320 x 200, else over the screen's bottom right corner; never larger than that part.
+// least 320 x 200, else over the screen's bottom right corner in its lower half; never
+// larger than that part.
 QRect FloatingDockPlace(const QRect& screen, const QRect& window, const QSize& wanted);
 
 class TForm1 : public QMainWindow {

@@ -98,8 +98,9 @@ QRect FloatingDockPlace(const QRect& screen, const QRect& window, const QSize& w
     }
     if (best.isValid())
         return {best.topLeft(), wanted.boundedTo(best.size())};
-    // No such part: over the screen's bottom right corner, no larger than the screen.
-    const QSize size = wanted.boundedTo(screen.size());
+    // No such part: over the screen's bottom right corner, in its lower half at most, so the
+    // top of the pages stays in sight.
+    const QSize size = wanted.boundedTo(QSize(screen.width(), screen.height() / 2));
     return {screen.bottomRight() - QPoint(size.width() - 1, size.height() - 1), size};
 }
 

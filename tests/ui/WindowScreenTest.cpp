@@ -122,9 +122,9 @@ TEST(FloatingDockPlace, BesideTheWindowWhereTheScreenLeavesRoomElseTheCorner) {
         {QRect(0, 0, 1600, 900), QSize(300, 1200), QRect(1200, 0, 300, 900)},
         // Below is the larger free part.
         {QRect(0, 0, 1300, 1200), QSize(1000, 300), QRect(0, 740, 1000, 300)},
-        // Free parts too small to hold a dock: the bottom right corner, within the screen.
+        // Free parts too small to hold a dock: the bottom right corner, in the lower half.
         {QRect(0, 0, 1300, 800), QSize(500, 300), QRect(800, 500, 500, 300)},
-        {QRect(0, 0, 1300, 800), QSize(2000, 2000), QRect(0, 0, 1300, 800)},
+        {QRect(0, 0, 1300, 800), QSize(2000, 2000), QRect(0, 400, 1300, 400)},
         // A screen that does not start at 0,0 (a second monitor, a panel on the left).
         {QRect(50, 0, 1600, 900), QSize(200, 200), QRect(1200, 0, 200, 200)},
     };
