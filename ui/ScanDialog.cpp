@@ -7,6 +7,7 @@
 #include "ui/EngineTask.h"
 #include "ui/TForm1.h"
 
+#include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -57,6 +58,12 @@ ScanDialog::ScanDialog(TForm1& form_, Kind kind_, LineSettings line_)
     range->addWidget(FromAddress);
     range->addWidget(new QLabel(tr("to:"), this));
     range->addWidget(ToAddress);
+    FastScan = new QCheckBox(tr("&Fast"), this);
+    FastScan->setObjectName("FastScan");
+    FastScan->setToolTip(tr("Once an address answers, wait a few times its turnaround at each "
+                            "further one instead of the full time-out; every address found is "
+                            "asked again with the full time-out."));
+    range->addWidget(FastScan);
     range->addStretch();
     layout->addLayout(range);
     for (int i = 0; i < range->count(); ++i) {
@@ -142,28 +149,34 @@ void ScanDialog::Start() {
         return;
     }
     const std::string preambles = form.hartPage->Edit9->text().toStdString();
-    task->Start([this, at = line, from, to, preambles](const Progress& progress) {
+    const ScanTiming timing{ScanTimeout, FastScan->isChecked(), line.baud, line.parity};
+    task->Start([this, at = line, from, to, preambles, timing](const Progress& progress) {
         ModuleLine moduleLine(at, ScanTimeout);
         if (kind == Kind::Hart) {
+            std::optional<HartIdentity> id;
             ScanAddresses(
-                from, to,
-                [&](int address) {
-                    const auto id = ProbeHart(moduleLine, preambles, address);
-                    if (id) {
-                        const QString text =
-                            tr("address %1: manufacturer %2, device type %3, device id %4")
-                                .arg(address)
-                                .arg(QString::fromStdString(ByteToHex(id->manufacturerId)),
-                                     QString::fromStdString(ByteToHex(id->deviceType)),
-                                     QString::fromStdString(HexDump(id->deviceId)).trimmed());
-                        task->Post([this, address, text] { Found(address, text); });
-                    }
-                    return id.has_value();
+                from, to, timing,
+                [&](int address, std::chrono::milliseconds wait) {
+                    return ProbeHart(moduleLine, preambles, address, wait, id);
                 },
-                {}, progress);
+                [&](int address) {
+                    // Told right after the answer at the full time-out, whose identity `id`
+                    // still holds.
+                    const QString text =
+                        tr("address %1: manufacturer %2, device type %3, device id %4")
+                            .arg(address)
+                            .arg(QString::fromStdString(ByteToHex(id->manufacturerId)),
+                                 QString::fromStdString(ByteToHex(id->deviceType)),
+                                 QString::fromStdString(HexDump(id->deviceId)).trimmed());
+                    task->Post([this, address, text] { Found(address, text); });
+                },
+                progress);
         } else {
             ScanAddresses(
-                from, to, [&](int slave) { return ProbeModbus(moduleLine, slave); },
+                from, to, timing,
+                [&](int slave, std::chrono::milliseconds wait) {
+                    return ProbeModbus(moduleLine, slave, wait);
+                },
                 [this](int slave) {
                     task->Post([this, slave] { Found(slave, tr("slave %1 answers").arg(slave)); });
                 },

@@ -11,6 +11,7 @@
 
 #include <vector>
 
+class QCheckBox;
 class QLabel;
 class QListWidget;
 class QListWidgetItem;
@@ -32,6 +33,9 @@ public:
     QLabel* Summary;
     QSpinBox* FromAddress;
     QSpinBox* ToAddress;
+    // Once an address answers, the further ones are asked with a wait taken from its
+    // turnaround instead of the full time-out.
+    QCheckBox* FastScan;
     QListWidget* FoundList;
     QProgressBar* ScanProgress;
     QPushButton* StartButton;
