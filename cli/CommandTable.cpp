@@ -17,9 +17,9 @@ QList<QCommandLineOption> RangeOptions(int from, int to) {
         Opt("from", "first address (default " + QString::number(from) + ")", "N",
             QString::number(from)),
         Opt("to", "last address (default " + QString::number(to) + ")", "N", QString::number(to)),
-        Opt("fast", "once an address answers, wait a few times its turnaround plus the frame's "
-                    "time on the line at each further one instead of the full time-out; every "
-                    "address found is asked again with the full time-out")};
+        Opt("fast", "once an address answers (until then the full time-out applies), wait a "
+                    "few times its turnaround plus the frames' time on the line at each further "
+                    "one; every address found is asked again with the full time-out")};
 }
 QList<QCommandLineOption> ModbusOptions() {
     return {Opt("slave", "slave address 1-247", "S"),

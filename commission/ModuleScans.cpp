@@ -109,10 +109,18 @@ void ScanAddresses(int from, int to, const ScanTiming& timing, const AddressProb
         if (answer.answered)
             counts(address, answer);
     };
-    const int total = to - from + 1;
+    std::vector<int> order;
+    if (timing.first && *timing.first >= from && *timing.first <= to)
+        order.push_back(*timing.first);
     for (int address = from; address <= to; ++address) {
+        if (order.empty() || address != order.front())
+            order.push_back(address);
+    }
+    const int total = static_cast<int>(order.size());
+    for (int step = 0; step < total; ++step) {
+        const int address = order[static_cast<std::size_t>(step)];
         progress.ThrowIfCancelled();
-        progress.Report(address - from, total, std::to_string(address));
+        progress.Report(step, total, std::to_string(address));
         // Until a first answer there is no turnaround to go by.
         const milliseconds wait =
             timing.fast && slowest.count() >= 0

@@ -56,6 +56,9 @@ struct ScanTiming {
     bool fast = false;
     std::uint32_t baud = 9600;
     TParity parity = TParity::None;
+    // An address asked before the others, where a module is expected: when it answers, the
+    // whole range goes at the fast pace.
+    std::optional<int> first{};
 };
 
 void ScanAddresses(int from, int to, const ScanTiming& timing, const AddressProbe& probe,

@@ -149,7 +149,16 @@ void ScanDialog::Start() {
         return;
     }
     const std::string preambles = form.hartPage->Edit9->text().toStdString();
-    const ScanTiming timing{ScanTimeout, FastScan->isChecked(), line.baud, line.parity};
+    ScanTiming timing{ScanTimeout, FastScan->isChecked(), line.baud, line.parity};
+    if (timing.fast) {
+        // The address the page holds is asked first: where a module answers there, the whole
+        // range goes at the fast pace.
+        bool ok = false;
+        const int expected = kind == Kind::Hart ? form.hartPage->ComboBox30->ItemIndex()
+                                                : form.modbusPage->Edit18->text().toInt(&ok);
+        if (kind == Kind::Hart || ok)
+            timing.first = expected;
+    }
     task->Start([this, at = line, from, to, preambles, timing](const Progress& progress) {
         ModuleLine moduleLine(at, ScanTimeout);
         if (kind == Kind::Hart) {

@@ -62,6 +62,7 @@ struct ScanCase {
     std::map<int, Module> modules;
     std::vector<int> found;
     std::vector<std::pair<int, int>> probes; // address and wait in ms, in order
+    std::optional<int> first{};
 };
 
 TEST(ScanAddresses, FastScanConfirmsWhatItFindsAndFollowsLateAnswers) {
@@ -87,6 +88,18 @@ TEST(ScanAddresses, FastScanConfirmsWhatItFindsAndFollowsLateAnswers) {
          {{1, {5}}, {3, {5, true}}},
          {1},
          {{1, t}, {2, 15}, {3, 15}, {3, t}, {4, 15}}},
+        {"the expected address first, then the range at the fast pace",
+         true,
+         {{3, {5}}},
+         {3},
+         {{3, t}, {1, 15}, {2, 15}, {4, 15}},
+         3},
+        {"an expected address outside the range is not asked",
+         true,
+         {{3, {5}}},
+         {3},
+         {{1, t}, {2, t}, {3, t}, {4, 15}},
+         9},
     };
     for (const ScanCase& c : cases) {
         std::map<int, int> asked;
@@ -108,7 +121,7 @@ TEST(ScanAddresses, FastScanConfirmsWhatItFindsAndFollowsLateAnswers) {
             answer.elapsed = milliseconds{module->second.latencyMs};
             return answer;
         };
-        ScanAddresses(1, 4, ScanTiming{milliseconds{t}, c.fast, 0, TParity::None}, probe,
+        ScanAddresses(1, 4, ScanTiming{milliseconds{t}, c.fast, 0, TParity::None, c.first}, probe,
                       [&](int address) { found.push_back(address); });
         EXPECT_EQ(found, c.found) << c.name;
         EXPECT_EQ(probes, c.probes) << c.name;
