@@ -14,11 +14,12 @@ BUILD_PACKAGES := build-essential cmake pkg-config qt6-base-dev qt6-charts-dev q
 TEST_PACKAGES := libgtest-dev libgmock-dev libbenchmark-dev socat mbpoll python3 python3-pymodbus \
                  python3-serial xvfb xauth imagemagick clang-14 libfuzzer-14-dev libclang-rt-14-dev \
                  valgrind clang-format clang-tidy g++-mingw-w64-x86-64-posix wine64 \
-                 qt6-serialport-dev lintian desktop-file-utils appstream dpkg-dev file
+                 qt6-serialport-dev lintian desktop-file-utils appstream dpkg-dev file ser2net
 # qt6-serialport-dev: only `make bench` uses it, to measure QSerialPort beside the serial
 # component; the product never links it.
 # lintian, desktop-file-utils, appstream, dpkg-dev, file: the package test checks the .deb
-# with them.
+# with them. ser2net: the network ports' tests put it, on the loopback address, in front of
+# the simulator's pseudo-terminal.
 PACKAGES := $(BUILD_PACKAGES) $(TEST_PACKAGES)
 # The tests are built where GoogleTest is installed; `make run` on a machine without the
 # test tools builds the programs only.

@@ -34,7 +34,22 @@ std::string OpenFailureText(const ECommsError& error) {
 void TComm::OpenPort() {
     if (IsOpen())
         throw ECommsError("This serial port already opened", OpenFailure::InUse);
-    backend->Open();
+    portNotes.clear();
+    std::size_t before = 0;
+    {
+        std::lock_guard lock(queueMutex);
+        before = queue.size();
+    }
+    try {
+        backend->Open();
+    } catch (const ECommsError&) {
+        // A connection that failed while opening (a server that answered and hung up) may
+        // have posted its bytes and its hang-up: they belong to no port the owner opened.
+        std::lock_guard lock(queueMutex);
+        if (queue.size() > before)
+            queue.erase(queue.begin() + static_cast<std::ptrdiff_t>(before), queue.end());
+        throw;
+    }
     sendDataEmpty.store(true);
     ++lineSettingApplications;
 }
@@ -207,6 +222,11 @@ void TComm::RaiseNotification(const TCommNotification& n) {
     case MSG_SEND_EMPTY:
         if (OnSendDataEmpty)
             OnSendDataEmpty(this);
+        break;
+    case MSG_PORT_NOTE:
+        portNotes.emplace_back(n.data.begin(), n.data.end());
+        if (OnPortNote)
+            OnPortNote(this, portNotes.back());
         break;
     default:
         break;

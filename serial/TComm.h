@@ -52,6 +52,7 @@ enum : std::uint32_t {
     MSG_REQUEST_HANGUP = 1027,
     MSG_MODEM_STATE = 1028,
     MSG_SEND_EMPTY = 1029,
+    MSG_PORT_NOTE = 1030,
 };
 
 // The line-error flags of OnReceiveError, numbered as Windows numbers them (CE_RXOVER,
@@ -90,6 +91,7 @@ public:
     using TReceiveErrorEvent = std::function<void(TComm* sender, std::uint32_t eventMask)>;
     using TModemStateChangeEvent = std::function<void(TComm* sender, std::uint32_t modemEvent)>;
     using TNotifyEvent = std::function<void(TComm* sender)>;
+    using TPortNoteEvent = std::function<void(TComm* sender, const std::string& note)>;
 
     TComm();
     ~TComm(); // closes an open port
@@ -179,6 +181,18 @@ public:
     void SetOnModemStateChange(TModemStateChangeEvent handler);
     TNotifyEvent OnRequestHangup;
     TNotifyEvent OnSendDataEmpty;
+    // A network port's server refused a setting ("the server refused DTR on"): raised once
+    // per setting and port opening; the port goes on working. PortNotes() keeps them, in
+    // order, from the last OpenPort (main thread, as they are dispatched).
+    TPortNoteEvent OnPortNote;
+    const std::vector<std::string>& PortNotes() const { return portNotes; }
+
+    // A port name "rfc2217://HOST:PORT" or "tcp://HOST:PORT" opens a network port: a
+    // Telnet server with the COM-PORT option that sets its line from these properties, or a
+    // raw TCP server whose line is set on the server. Connecting waits at most this long
+    // (milliseconds); a failure carries the system's reason.
+    std::uint32_t ConnectTimeout() const { return connectTimeout; }
+    void SetConnectTimeout(std::uint32_t value) { connectTimeout = value; }
 
     // POSIX: readable while notifications wait; valid from construction to destruction.
     // -1 where the platform delivers notifications through its own message loop.
@@ -256,6 +270,8 @@ private:
     std::uint32_t readTotalTimeoutConstant = 0;
     std::uint32_t writeTotalTimeoutMultiplier = 0;
     std::uint32_t writeTotalTimeoutConstant = 0;
+    std::uint32_t connectTimeout = 3000;
+    std::vector<std::string> portNotes;
 
     std::atomic<bool> sendDataEmpty{true};
     std::atomic<std::size_t> maxQueuedChunks{0};

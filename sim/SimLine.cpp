@@ -115,6 +115,8 @@ SimLine::~SimLine() {
         ::unlink(options.link.c_str());
     if (slaveFd >= 0)
         ::close(slaveFd);
+    if (listenFd >= 0)
+        ::close(listenFd);
     if (fd >= 0)
         ::close(fd);
 }
@@ -208,6 +210,8 @@ bool SimLine::Open() {
         return false;
     lineBaud = module.LineBaud(options.rs485Side);
     lineParity = LineParity();
+    if (!options.listen.empty())
+        return OpenListener();
     if (!options.device.empty()) {
         toolPath = options.device;
         if (OpenDevice())
@@ -339,6 +343,9 @@ int SimLine::Run(int stopFd) {
     std::vector<std::uint8_t> frame;
     const bool device = !options.device.empty();
     for (;;) {
+        if (listenFd >= 0 && fd < 0)
+            if (const auto status = AwaitClient(stopFd))
+                return *status;
         pollfd fds[2] = {{stopFd, POLLIN, 0}, {fd, POLLIN, 0}};
         const int timeout = frame.empty() ? -1 : options.frameGapMs;
         const int ready = poll(fds, 2, timeout);
@@ -372,6 +379,12 @@ int SimLine::Run(int stopFd) {
             hungUp = true;
         if (!hungUp)
             continue;
+        if (listenFd >= 0) {
+            ::close(fd); // the client has gone: the next one gets a fresh line
+            fd = -1;
+            frame.clear();
+            continue;
+        }
         if (!device) {
             // Our pseudo-terminal keeps its tool end open, so this does not happen; never spin.
             std::this_thread::sleep_for(std::chrono::milliseconds(50));

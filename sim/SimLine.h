@@ -1,7 +1,8 @@
 #pragma once
 
 // The simulator's side of the serial line: a pseudo-terminal published under a stable name,
-// or a real serial device; frames cut at the line's idle gap, replies paced at line speed.
+// a real serial device, or a TCP connection; frames cut at the line's idle gap, replies paced at
+// line speed.
 
 #include "sim/SimOptions.h"
 #include "sim/TalmireModule.h"
@@ -37,11 +38,16 @@ private:
     // After the device hung up: nothing once it is open again, else the simulator's exit
     // status (0 asked to stop, 1 told to exit on a hang-up or unable to wait).
     std::optional<int> AwaitDevice(int stopFd);
+    // Serving over TCP: listens on the address of `options.listen`; waits for the next
+    // client, which becomes the line (nothing), or the exit status once asked to stop.
+    bool OpenListener();
+    std::optional<int> AwaitClient(int stopFd);
 
     SimOptions options;
     TalmireModule module;
-    int fd = -1;      // our end: the pty master, or the device
-    int slaveFd = -1; // the tool's end, kept open so the line survives the tool closing it
+    int fd = -1;       // our end: the pty master, or the device
+    int slaveFd = -1;  // the tool's end, kept open so the line survives the tool closing it
+    int listenFd = -1; // serving over TCP: the listening socket; `fd` is the client
     std::string toolPath;
     std::string deviceNode; // the node the device path led to when it was opened
     bool linkMade = false;

@@ -12,6 +12,8 @@ std::string SimUsage() {
            "  --link PATH       publish the tool's end of the line as PATH\n"
            "                    (default /tmp/ttyTALMIRE)\n"
            "  --device PATH     serve a real serial port instead of a pseudo-terminal\n"
+           "  --listen tcp://ADDRESS:PORT  serve the module over TCP instead, one client\n"
+           "                    at a time (port 0: any free port; the one taken is printed)\n"
            "  --exit-on-hangup  exit when the device hangs up (adapter unplugged) instead\n"
            "                    of waiting for it to come back\n"
            "  --side rs232|rs485  the module side the tool is wired to (default rs485)\n"
@@ -91,6 +93,13 @@ bool ParseSimOptions(int argc, char** argv, SimOptions& options, bool& help) {
         } else if (arg == "--device") {
             if (!value(options.device))
                 return false;
+        } else if (arg == "--listen") {
+            if (!value(options.listen))
+                return false;
+            if (!options.listen.starts_with("tcp://")) {
+                std::fprintf(stderr, "talmire-sim: --listen takes tcp://ADDRESS:PORT\n");
+                return false;
+            }
         } else if (arg == "--gap-ms") {
             if (!number(0, 60000, options.gapMs))
                 return false;
@@ -147,6 +156,10 @@ bool ParseSimOptions(int argc, char** argv, SimOptions& options, bool& help) {
                          SimUsage().c_str());
             return false;
         }
+    }
+    if (!options.listen.empty() && !options.device.empty()) {
+        std::fprintf(stderr, "talmire-sim: --listen and --device exclude each other\n");
+        return false;
     }
     return true;
 }

@@ -8,6 +8,7 @@
 struct SimOptions {
     std::string link = "/tmp/ttyTALMIRE";
     std::string device;   // a real serial port instead of a pseudo-terminal
+    std::string listen;   // "tcp://ADDRESS:PORT": serve the module over TCP instead
     int gapMs = 0;        // pause in the middle of every reply
     bool verbose = false; // traffic log on stderr
     bool version = false; // print the version instead of running

@@ -34,6 +34,8 @@ int main(int argc, char** argv) {
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
     sigaction(SIGHUP, &action, nullptr);
+    // A TCP client that goes away mid-reply fails the write instead of ending the program.
+    signal(SIGPIPE, SIG_IGN);
 
     SimLine line(options);
     if (!line.Open())

@@ -1,19 +1,29 @@
 #include "ui/PortWatch.h"
 
+#include "serial/net/NetPortName.h"
+
 #include <QDir>
 #include <QFileInfo>
 
 PortWatch::PortWatch(QObject* parent) : QObject(parent) {
     connect(&watcher, &QFileSystemWatcher::directoryChanged, this, &PortWatch::FolderChanged);
+    retry.setInterval(1000);
+    connect(&retry, &QTimer::timeout, this, &PortWatch::Appeared);
 }
 
 void PortWatch::Watch(const QString& devicePath) {
     Stop();
+    if (IsNetPortName(devicePath.toStdString())) {
+        path = devicePath;
+        retry.start();
+        return;
+    }
     path = QFileInfo(devicePath).absoluteFilePath();
     WatchNearestFolder();
 }
 
 void PortWatch::Stop() {
+    retry.stop();
     if (!watcher.directories().isEmpty())
         watcher.removePaths(watcher.directories());
     path.clear();

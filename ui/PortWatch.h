@@ -3,11 +3,14 @@
 #include <QFileSystemWatcher>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 // Waits for a device path to appear again after its adapter was unplugged, without
 // polling: it watches the nearest existing folder on the way to the path (inotify through
 // QFileSystemWatcher) and says so each time that folder changes while the path exists. A
-// folder that comes back with the device (/dev/serial/by-id) is followed down.
+// folder that comes back with the device (/dev/serial/by-id) is followed down. A network
+// port (rfc2217://, tcp://) has no file: it is said to appear once a second, so that the
+// owner tries to connect again.
 class PortWatch : public QObject {
     Q_OBJECT
 public:
@@ -27,5 +30,6 @@ private:
     void WatchNearestFolder();
 
     QFileSystemWatcher watcher;
+    QTimer retry;
     QString path;
 };

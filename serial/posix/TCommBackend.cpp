@@ -1,6 +1,8 @@
 #include "serial/TCommBackend.h"
 
 #include "serial/TComm.h"
+#include "serial/net/NetPort.h"
+#include "serial/net/NetPortName.h"
 #include "serial/posix/PosixLine.h"
 #include "serial/posix/ReceiveFilter.h"
 #include "serial/posix/TCommThreads.h"
@@ -24,6 +26,7 @@ struct TCommBackend::State {
     std::unique_ptr<TReadThread> readThread;
     std::unique_ptr<TWriteThread> writeThread;
     std::unique_ptr<TModemThread> modemThread; // only while OnModemStateChange is assigned
+    std::unique_ptr<NetPort> net;              // a network port instead of a device
 };
 
 TCommBackend::TCommBackend(TComm& owner_) : owner(owner_), state(std::make_unique<State>()) {
@@ -37,7 +40,7 @@ TCommBackend::~TCommBackend() {
 }
 
 bool TCommBackend::IsOpen() const {
-    return state->fd >= 0;
+    return state->fd >= 0 || state->net;
 }
 
 int TCommBackend::NotificationDescriptor() const {
@@ -81,6 +84,17 @@ ECommsError OpenError(int error) {
 } // namespace
 
 void TCommBackend::Open() {
+    if (IsNetPortName(owner.CommName())) {
+        std::string error;
+        auto name = ParseNetPortName(owner.CommName(), error);
+        if (!name)
+            throw ECommsError("Bad network port name " + owner.CommName(),
+                              OpenFailure::NoSuchDevice, error);
+        auto net = std::make_unique<NetPort>(owner, std::move(*name));
+        net->Open(owner.ConnectTimeout());
+        state->net = std::move(net);
+        return;
+    }
     const std::string path = ResolvePortPath(owner.CommName());
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
@@ -134,6 +148,7 @@ void TCommBackend::Open() {
 }
 
 void TCommBackend::WatchModemLines(bool on) {
+    // A network port's modem events come with the server's notifications.
     if (state->fd < 0 || on == static_cast<bool>(state->modemThread))
         return;
     if (on)
@@ -143,10 +158,13 @@ void TCommBackend::WatchModemLines(bool on) {
 }
 
 bool TCommBackend::LineErrorCountersAvailable() const {
+    if (state->net)
+        return state->net->LineErrorCountersAvailable();
     return state->fd >= 0 && state->reader.countErrors;
 }
 
 void TCommBackend::Close() {
+    state->net.reset(); // closes
     if (state->fd < 0)
         return;
     const std::uint64_t one = 1;
@@ -166,6 +184,8 @@ void TCommBackend::Close() {
 }
 
 bool TCommBackend::Write(const void* buffer, std::uint16_t length) {
+    if (state->net)
+        return state->net->Write(buffer, length);
     return state->writeThread && state->writeThread->Post(buffer, length);
 }
 
@@ -183,11 +203,15 @@ bool TCommBackend::Write(const void* buffer, std::uint16_t length) {
 //   writer waits until the driver has taken every byte, or the port closes.
 
 void TCommBackend::ApplyCommTimeouts() {
+    if (state->net)
+        return state->net->ApplyCommTimeouts();
     // The interval between bytes ends a chunk; 0 means no gap rule: a read is a chunk.
     state->reader.interval.store(owner.ReadIntervalTimeout());
 }
 
 void TCommBackend::ApplyCommState() {
+    if (state->net)
+        return state->net->ApplyCommState();
     PosixLineSettings s;
     s.baudRate = owner.BaudRate();
     s.byteSize = static_cast<int>(owner.ByteSize()) + 5;

@@ -13,6 +13,7 @@
 #include <pthread.h>
 #include <sys/ioctl.h>
 #include <sys/prctl.h>
+#include <sys/socket.h>
 #include <sys/timerfd.h>
 #include <termios.h>
 #include <unistd.h>
@@ -55,6 +56,8 @@ std::size_t TReadThread::DeliverFullChunks(std::uint8_t* buffer, std::size_t cou
 }
 
 void TReadThread::PostHangup() {
+    if (controls.lost)
+        controls.lost();
     owner.PostNotification({MSG_REQUEST_HANGUP, 0, {}});
 }
 
@@ -141,7 +144,8 @@ void TReadThread::Run() {
             while (count < ReadSize) {
                 const ssize_t got = read(portFd, buffer + count, ReadSize - count);
                 if (got > 0) {
-                    count += static_cast<std::size_t>(got);
+                    const auto read = static_cast<std::size_t>(got);
+                    count += controls.decode ? controls.decode(buffer + count, read) : read;
                     continue;
                 }
                 if (got < 0 && errno == EINTR)
@@ -259,8 +263,8 @@ void TModemThread::Run() {
     endedChanged.notify_all();
 }
 
-TWriteThread::TWriteThread(TComm& owner_, int portFd_, int stopFd_)
-    : owner(owner_), portFd(portFd_), stopFd(stopFd_), thread([this] { Run(); }) {}
+TWriteThread::TWriteThread(TComm& owner_, int portFd_, int stopFd_, bool socket_)
+    : owner(owner_), portFd(portFd_), stopFd(stopFd_), socket(socket_), thread([this] { Run(); }) {}
 
 TWriteThread::~TWriteThread() {
     Stop();
@@ -276,12 +280,17 @@ void TWriteThread::Stop() {
 
 bool TWriteThread::Post(const void* buffer, std::uint16_t length) {
     const auto* bytes = static_cast<const std::uint8_t*>(buffer);
+    return Post(std::vector<std::uint8_t>(bytes, bytes + length), false);
+}
+
+bool TWriteThread::Post(std::vector<std::uint8_t> block, bool control) {
     std::lock_guard lock(mutex);
     if (stopping || ended)
         return false;
-    queue.emplace_back(bytes, bytes + length);
+    queue.push_back({std::move(block), control});
     // Under the queue's lock, so the writer cannot store "empty" in between.
-    owner.StoreSendDataEmpty(false);
+    if (!control)
+        owner.StoreSendDataEmpty(false);
     wake.notify_all();
     return true;
 }
@@ -289,7 +298,9 @@ bool TWriteThread::Post(const void* buffer, std::uint16_t length) {
 bool TWriteThread::WriteBlock(const std::vector<std::uint8_t>& block) {
     std::size_t offset = 0;
     while (offset < block.size()) {
-        const ssize_t written = write(portFd, block.data() + offset, block.size() - offset);
+        const ssize_t written =
+            socket ? send(portFd, block.data() + offset, block.size() - offset, MSG_NOSIGNAL)
+                   : write(portFd, block.data() + offset, block.size() - offset);
         if (written > 0) {
             offset += static_cast<std::size_t>(written);
             continue;
@@ -319,7 +330,7 @@ bool TWriteThread::WriteBlock(const std::vector<std::uint8_t>& block) {
 void TWriteThread::Run() {
     bool wroteSinceIdle = true;
     for (;;) {
-        std::vector<std::uint8_t> block;
+        Block block;
         {
             std::unique_lock lock(mutex);
             if (queue.empty() && !stopping) {
@@ -334,9 +345,9 @@ void TWriteThread::Run() {
             block = std::move(queue.front());
             queue.pop_front();
         }
-        if (!WriteBlock(block))
+        if (!WriteBlock(block.bytes))
             break;
-        wroteSinceIdle = true;
+        wroteSinceIdle = wroteSinceIdle || !block.control;
     }
     std::lock_guard lock(mutex);
     ended = true;

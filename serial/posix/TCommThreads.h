@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <ctime>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -31,6 +32,13 @@ struct ReaderControls {
     // found then.
     bool countErrors = false;
     PosixLineCounters counted;
+    // A stream with commands among its bytes (a network port's Telnet layer): takes the
+    // bytes of each read in place and returns how many data bytes it left at their front.
+    // Unset for a local port. Runs on the reader thread.
+    std::function<std::size_t(std::uint8_t* bytes, std::size_t count)> decode;
+    // Told on the reader thread when the line is gone, before the hang-up is posted. Unset
+    // for a local port.
+    std::function<void()> lost;
 };
 
 class TReadThread {
@@ -91,25 +99,35 @@ private:
 
 class TWriteThread {
 public:
-    TWriteThread(TComm& owner, int portFd, int stopFd);
+    // `socket`: the descriptor is a network connection, written without the signal a
+    // closed connection raises.
+    TWriteThread(TComm& owner, int portFd, int stopFd, bool socket = false);
     ~TWriteThread(); // stops and joins; blocks still queued are released unwritten
     TWriteThread(const TWriteThread&) = delete;
     TWriteThread& operator=(const TWriteThread&) = delete;
 
     // Queues a copy of the bytes; false once the thread has ended.
     bool Post(const void* buffer, std::uint16_t length);
+    // Queues a block; a control block (commands to the server, not the owner's data) leaves
+    // the send-empty state and its event alone.
+    bool Post(std::vector<std::uint8_t> block, bool control);
     void Stop();
 
 private:
     void Run();
     bool WriteBlock(const std::vector<std::uint8_t>& block);
 
+    struct Block {
+        std::vector<std::uint8_t> bytes;
+        bool control = false;
+    };
     TComm& owner;
     int portFd;
     int stopFd;
+    bool socket;
     std::mutex mutex;
     std::condition_variable wake;
-    std::deque<std::vector<std::uint8_t>> queue;
+    std::deque<Block> queue;
     bool stopping = false;
     bool ended = false;
     std::thread thread;

@@ -31,6 +31,10 @@ TEST(SimOptionsTest, ParsesAndRefuses) {
         {{"sim", "--state"}, false},
         {{"sim", "--side", "usb"}, false},
         {{"sim", "--link"}, false},
+        {{"sim", "--listen", "tcp://127.0.0.1:0", "--verbose"}, true},
+        {{"sim", "--listen", "udp://127.0.0.1:4001"}, false},
+        {{"sim", "--listen", "tcp://127.0.0.1:4001", "--device", "/dev/ttyUSB0"}, false},
+        {{"sim", "--listen"}, false},
         {{"sim", "--bogus"}, false},
     };
     for (const Case& c : cases) {
