@@ -5,8 +5,14 @@
 
 #include <QJsonDocument>
 
+#include <chrono>
 #include <cstdio>
+#include <unistd.h>
 #include <utility>
+
+namespace {
+bool progressShown = false;
+}
 
 CliSession::CliSession(GlobalOptions options_)
     : ModuleLine(options_.line, options_.timeout), options(std::move(options_)) {
@@ -27,6 +33,36 @@ void CliSession::Print(const QJsonObject& json, const std::string& plain) const 
         std::fputs(Printable(plain).c_str(), stdout);
     }
     std::fflush(stdout);
+}
+
+Progress CliSession::TerminalProgress(const std::string& label) const {
+    Progress progress;
+    if (options.verbose || isatty(STDERR_FILENO) == 0) {
+        return progress;
+    }
+    const auto start = std::chrono::steady_clock::now();
+    progress.step = [label, start](int done, int total, const std::string& what) {
+        if (done >= total) {
+            EndProgress();
+            return;
+        }
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        // \r and "erase to the end of the line": the next step writes over this one.
+        std::fprintf(stderr, "\r%s %s (%d of %d), %.1f s\x1b[K", Printable(label).c_str(),
+                     Printable(what).c_str(), done + 1, total, seconds);
+        std::fflush(stderr);
+        progressShown = true;
+    };
+    return progress;
+}
+
+void CliSession::EndProgress() {
+    if (progressShown) {
+        std::fputs("\r\x1b[K", stderr);
+        std::fflush(stderr);
+        progressShown = false;
+    }
 }
 
 std::string Printable(const std::string& text) {

@@ -4,6 +4,7 @@
 // global options, the exchanges by kind of answer, and the output in plain text or JSON.
 
 #include "commission/ModuleLine.h"
+#include "commission/Progress.h"
 
 #include <QJsonObject>
 #include <QString>
@@ -48,6 +49,13 @@ public:
     // The command's result: one JSON document on one line, or the plain lines; repeated
     // output calls it once per row (JSON lines).
     void Print(const QJsonObject& json, const std::string& plain) const;
+
+    // A long command's progress on stderr while it is a terminal (and --verbose is not
+    // writing frames there): "scan hart: address 3 (4 of 16), 0.8 s", rewritten in place and
+    // cleared at the end. Nothing when stderr is a file or a pipe.
+    Progress TerminalProgress(const std::string& label) const;
+    // Clears a progress line a failure left behind, before its message.
+    static void EndProgress();
 
 private:
     GlobalOptions options;

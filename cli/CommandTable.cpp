@@ -2,10 +2,14 @@
 
 namespace {
 
+QCommandLineOption Opt(const QStringList& names, const QString& description,
+                       const QString& value = {}, const QString& fallback = {}) {
+    return value.isEmpty() ? QCommandLineOption(names, description)
+                           : QCommandLineOption(names, description, value, fallback);
+}
 QCommandLineOption Opt(const QString& name, const QString& description, const QString& value = {},
                        const QString& fallback = {}) {
-    return value.isEmpty() ? QCommandLineOption(name, description)
-                           : QCommandLineOption(name, description, value, fallback);
+    return Opt(QStringList{name}, description, value, fallback);
 }
 
 const QCommandLineOption AddressOption =
@@ -23,8 +27,12 @@ QList<QCommandLineOption> RangeOptions(int from, int to) {
 }
 QList<QCommandLineOption> ModbusOptions() {
     return {Opt("slave", "slave address 1-247", "S"),
-            Opt("start", "first register address 0-65535", "R"),
-            Opt("count", "how many registers, 1-125", "C"),
+            Opt("start", "first register, 40001-105536 (with --base 0: 0-65535)", "R"),
+            Opt("count", "how many registers, 1-125; even for a 32-bit type", "C"),
+            Opt("base",
+                "the number of the first register: 40001 (the window's numbering, the "
+                "default), 1, or 0 for the protocol's addresses (as mbpoll's -0)",
+                "N", "40001"),
             Opt("type", "u16, s16, u32, s32 or f32 (default u16)", "TYPE", "u16"),
             Opt("order", "byte order of 32-bit values: ABCD, CDAB, BADC or DCBA (default ABCD)",
                 "ORDER", "ABCD")};
@@ -33,15 +41,16 @@ QList<QCommandLineOption> ModbusOptions() {
 } // namespace
 
 QList<QCommandLineOption> GlobalCommandOptions() {
-    return {Opt("port", "serial port (default: the environment variable TALMIRE_PORT)", "PATH"),
-            Opt("baud", "line speed (default 9600)", "N", "9600"),
-            Opt("parity", "none, odd, even, mark or space (default none)", "P", "none"),
-            Opt("timeout", "time-out of one answer in ms (default 1000; scans 200)", "MS"),
-            Opt("json", "stdout carries one JSON document per command, JSON lines for "
-                        "repeated output"),
-            Opt("verbose", "every frame sent and received on stderr, as hex"),
-            QCommandLineOption(QStringList{"h", "help"}, "this text, or the command's"),
-            Opt("version", "the version")};
+    return {
+        Opt({"p", "port"}, "serial port (default: the environment variable TALMIRE_PORT)", "PATH"),
+        Opt({"b", "baud"}, "line speed (default 9600)", "N", "9600"),
+        Opt({"P", "parity"}, "none, odd, even, mark or space (default none)", "P", "none"),
+        Opt({"t", "timeout"}, "time-out of one answer in ms (default 1000; scans 200)", "MS"),
+        Opt({"j", "json"},
+            "stdout carries one JSON document per command, JSON lines for repeated output"),
+        Opt({"v", "verbose"}, "every frame sent and received on stderr, as hex"),
+        QCommandLineOption(QStringList{"h", "help"}, "this text, or the command's"),
+        Opt("version", "the version")};
 }
 
 const QList<CommandSpec>& Commands() {
@@ -79,6 +88,28 @@ const QList<CommandSpec>& Commands() {
              RunChannel,
              1,
              1},
+            {"get",
+             "KEY",
+             "one setting, by its profile key",
+             "Reads the query whose answer holds setting KEY (a key of a profile, such as "
+             "slave-address or channel.2.hart.enabled) and prints it as a profile holds it: "
+             "the value as the module encodes it, and its label.",
+             {},
+             RunGet,
+             1,
+             1},
+            {"set",
+             "KEY VALUE",
+             "write one setting, read back, verify",
+             "Writes setting KEY as VALUE (the value as a profile holds it) with the other "
+             "settings of its frame as the module holds them, then reads it back; --verbose "
+             "shows the frames. A key or value a profile could not hold is refused before "
+             "anything is sent, naming the key. Exit status 1 when it does not read back as "
+             "written or the module refuses it.",
+             {},
+             RunSet,
+             2,
+             2},
             {"profile read",
              "FILE|-",
              "the whole configuration into a profile",
@@ -147,12 +178,24 @@ const QList<CommandSpec>& Commands() {
              RunHartSend,
              1,
              1},
-            {"modbus read", "--slave S --start R --count C [--type T] [--order O]",
+            {"modbus read", "--slave S --start R --count C [--type T] [--order O] [--base N]",
              "read holding registers as values",
              "Reads C holding registers (function 03) from slave S at R and prints them as "
-             "values of the type, 32-bit values in the byte order given. Exit status 1 for "
-             "an exception or a bad CRC.",
+             "values of the type, 32-bit values in the byte order given. Registers are numbered "
+             "as the window numbers them, 40001 being the protocol's address 0, in what is "
+             "typed and what is printed; --base 0 numbers them by the protocol's addresses. "
+             "Exit status 1 for an exception or a bad CRC.",
              ModbusOptions(), RunModbusRead},
+            {"ports",
+             "",
+             "the machine's serial ports, their adapters, whether free",
+             "Lists the serial ports the kernel knows, each with its stable names under "
+             "/dev/serial/by-id, the adapter's vendor, product, USB ids and serial number "
+             "where the system knows them, its driver, and whether it is free: the port is "
+             "opened and closed at once, with DTR and RTS low; a port another program holds "
+             "says so.",
+             {},
+             RunPorts},
             {"scan line",
              "",
              "find the module's speed and parity",
@@ -171,8 +214,9 @@ const QList<CommandSpec>& Commands() {
             {"float",
              "HEX | --value X",
              "IEEE 754 both ways, as the calculator",
-             "Turns four bytes typed as hex pairs (\"41 20 00 00\") into their "
-             "single-precision number, or a number into its four bytes.",
+             "Turns four bytes, most significant first, into their single-precision number, "
+             "or a number into its four bytes. The bytes may be typed as 41200000, 0x41200000 "
+             "or \"41 20 00 00\", in either case.",
              {Opt("value", "the number to encode", "X")},
              RunFloat,
              0,

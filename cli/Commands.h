@@ -55,3 +55,6 @@ int RunScanHart(CommandContext& c);
 int RunScanModbus(CommandContext& c);
 int RunFloat(CommandContext& c);
 int RunMonitor(CommandContext& c);
+int RunGet(CommandContext& c);
+int RunSet(CommandContext& c);
+int RunPorts(CommandContext& c);

@@ -1,4 +1,4 @@
-// The HART instruments and the MODBUS side: hart, modbus read, scans, monitor, float.
+// The HART instruments and the MODBUS side: hart, modbus read, scans, monitor.
 
 #include "cli/Commands.h"
 #include "cli/MonitorRows.h"
@@ -10,13 +10,12 @@
 #include "hart/HartFrames.h"
 #include "hart/HartReplies.h"
 #include "hart/HartUnits.h"
-#include "tools/Ieee754Calculator.h"
 #include "tools/ModbusFrameDescription.h"
 #include "tools/ModbusRegisters.h"
 
 #include <QJsonArray>
 
-#include <bit>
+#include <cmath>
 #include <cstring>
 #include <map>
 #include <thread>
@@ -51,18 +50,27 @@ HartIdentity Identity(CommandContext& c, int address) {
     return *identity;
 }
 
+// The device id as the HART page shows it: one number, most significant byte first.
+int DeviceIdNumber(const HartIdentity& id) {
+    return (id.deviceId[0] << 16) | (id.deviceId[1] << 8) | id.deviceId[2];
+}
+
 QJsonObject IdentityJson(int address, const HartIdentity& id) {
     return {{"address", address},
             {"manufacturer", id.manufacturerId},
             {"deviceType", id.deviceType},
             {"preambles", id.preambleCount},
-            {"deviceId", QString::fromStdString(HexDump(id.deviceId)).trimmed()}};
+            {"deviceId", DeviceIdNumber(id)}};
 }
 
+// The numbers in decimal as the HART page shows them, the bytes in hex beside them.
 std::string IdentityText(int address, const HartIdentity& id) {
-    return "address " + std::to_string(address) + ": manufacturer " + ByteToHex(id.manufacturerId) +
-           ", device type " + ByteToHex(id.deviceType) + ", preambles " +
-           std::to_string(id.preambleCount) + ", device id " + HexDump(id.deviceId) + "\n";
+    return "address " + std::to_string(address) + ": manufacturer " +
+           std::to_string(id.manufacturerId) + " (0x" + ByteToHex(id.manufacturerId) +
+           "), device type " + std::to_string(id.deviceType) + " (0x" + ByteToHex(id.deviceType) +
+           "), preambles " + std::to_string(id.preambleCount) + ", device id " +
+           std::to_string(DeviceIdNumber(id)) + " (" +
+           QString::fromStdString(HexDump(id.deviceId)).trimmed().toStdString() + ")\n";
 }
 
 int Address(const CommandContext& c) {
@@ -73,6 +81,7 @@ struct ModbusRequest {
     std::uint8_t slave = 1;
     std::uint16_t start = 0;
     std::uint16_t count = 1;
+    int base = 40001; // the number of protocol address 0 in what is typed and printed
     RegisterType type = RegisterType::U16;
     ByteOrder order = ByteOrder::ABCD;
 };
@@ -86,8 +95,17 @@ ModbusRequest ModbusArguments(const CommandContext& c, const QString& countOptio
     ModbusRequest r;
     r.slave =
         static_cast<std::uint8_t>(IntegerArgument(c.parser.value("slave"), "--slave", 1, 247));
-    r.start =
-        static_cast<std::uint16_t>(IntegerArgument(c.parser.value("start"), "--start", 0, 65535));
+    r.base = IntegerArgument(c.parser.value("base"), "--base", 0, 40001);
+    if (r.base != 0 && r.base != 1 && r.base != 40001) {
+        throw CliFailure(ExitUsage, "--base must be 40001, 1 or 0");
+    }
+    try {
+        r.start = static_cast<std::uint16_t>(
+            IntegerArgument(c.parser.value("start"), "--start", r.base, r.base + 65535) - r.base);
+    } catch (const CliFailure& failure) {
+        const std::string hint = r.base == 0 ? "" : " (--base 0 for the protocol's addresses)";
+        throw CliFailure(ExitUsage, failure.what() + hint);
+    }
     r.count = static_cast<std::uint16_t>(
         IntegerArgument(c.parser.value(countOption), "--" + countOption, 1, 125));
     const auto type = RegisterTypeNamed(c.parser.value("type").toStdString());
@@ -98,6 +116,13 @@ ModbusRequest ModbusArguments(const CommandContext& c, const QString& countOptio
     }
     r.type = *type;
     r.order = *order;
+    if (r.count % RegistersPerValue(r.type) != 0) {
+        // Cutting the last value would print fewer values than asked for, without a word.
+        throw CliFailure(ExitUsage, "--" + countOption.toStdString() + " " +
+                                        std::to_string(r.count) + " with " +
+                                        std::string(RegisterTypeName(r.type)) +
+                                        ": a 32-bit value takes two registers, give an even count");
+    }
     return r;
 }
 
@@ -107,7 +132,7 @@ std::vector<RegisterValue> ReadRegisters(CliSession& session, const ModbusReques
     const ModbusReadReply reply = ParseModbusReadReply(result.reply, r.slave, r.count);
     switch (reply.status) {
     case ModbusReadReply::Status::Ok:
-        return DecodeRegisters(reply.registers, r.start, r.type, r.order);
+        return DecodeRegisters(reply.registers, r.base + r.start, r.type, r.order);
     case ModbusReadReply::Status::Exception:
         throw CliFailure(ExitDeviceError, "MODBUS exception " +
                                               std::to_string(reply.exceptionCode) + ": " +
@@ -140,17 +165,21 @@ Variables ReadVariables(CommandContext& c, const HartIdentity& identity) {
             QString::fromStdString(std::string(UnitItems()[static_cast<std::size_t>(v.unitIndex)]))
                 .trimmed()
                 .toStdString());
-        out.json.append(QJsonObject{{"name", Names[k]},
-                                    {"value", QString::fromStdString(v.text)},
-                                    {"unit", QString::fromStdString(unit)}});
+        // A value the instrument does not hold ("00000000", NaN) has no number: null.
+        const float number = k < decoded->numbers.size() ? decoded->numbers[k] : NAN;
+        out.json.append(
+            QJsonObject{{"name", Names[k]},
+                        {"value", std::isfinite(number) ? QJsonValue(static_cast<double>(number))
+                                                        : QJsonValue(QJsonValue::Null)},
+                        {"unit", QString::fromStdString(unit)}});
         out.texts.push_back(std::string(Names[k]) + " " + v.text + " " + unit);
     }
     return out;
 }
 
 template <typename Describe>
-int Scan(CommandContext& c, int low, int high, const char* what, const AddressProbe& probe,
-         Describe describe) {
+int Scan(CommandContext& c, int low, int high, const char* what, const char* step,
+         const AddressProbe& probe, Describe describe) {
     const int from = IntegerArgument(c.parser.value("from"), "--from", low, high);
     const int to = IntegerArgument(c.parser.value("to"), "--to", from, high);
     if (!c.session.Options().timeoutGiven) {
@@ -160,13 +189,14 @@ int Scan(CommandContext& c, int low, int high, const char* what, const AddressPr
                             c.session.Line().parity};
     QJsonArray found;
     std::string text;
-    ScanAddresses(from, to, timing, probe,
-                  [&](int address) {
-                      const auto hit = describe(address);
-                      found.append(hit.first);
-                      text += hit.second;
-                  },
-                  {});
+    ScanAddresses(
+        from, to, timing, probe,
+        [&](int address) {
+            const auto hit = describe(address);
+            found.append(hit.first);
+            text += hit.second;
+        },
+        c.session.TerminalProgress(step));
     c.session.Print(QJsonObject{{what, found}},
                     text.empty() ? std::string("nothing answered\n") : text);
     return found.isEmpty() ? ExitNoAnswer : ExitOk;
@@ -239,7 +269,8 @@ int RunScanLine(CommandContext& c) {
     if (!c.session.Options().timeoutGiven) {
         c.session.SetTimeout(ScanTimeout);
     }
-    if (const std::optional<LineTry> found = FindLine(c.session, AllLineTries(), {})) {
+    if (const std::optional<LineTry> found = FindLine(
+            c.session, AllLineTries(), {}, c.session.TerminalProgress("scan line: baud"))) {
         const QString name =
             QString::fromUtf8(ParityItems[static_cast<std::size_t>(found->parity)]);
         c.session.Print(QJsonObject{{"baud", static_cast<qint64>(found->baud)}, {"parity", name}},
@@ -253,7 +284,7 @@ int RunScanLine(CommandContext& c) {
 int RunScanHart(CommandContext& c) {
     std::map<int, HartIdentity> identities;
     return Scan(
-        c, 0, HartPollAddressItems - 1, "instruments",
+        c, 0, HartPollAddressItems - 1, "instruments", "scan hart: address",
         [&](int address, milliseconds wait) {
             std::optional<HartIdentity> id;
             const ProbeAnswer answer = ProbeHart(c.session, Preambles(c), address, wait, id);
@@ -270,40 +301,11 @@ int RunScanHart(CommandContext& c) {
 
 int RunScanModbus(CommandContext& c) {
     return Scan(
-        c, 1, 247, "slaves",
+        c, 1, 247, "slaves", "scan modbus: slave",
         [&](int slave, milliseconds wait) { return ProbeModbus(c.session, slave, wait); },
         [](int slave) {
             return std::pair{QJsonValue(slave), "slave " + std::to_string(slave) + " answers\n"};
         });
-}
-
-int RunFloat(CommandContext& c) {
-    if (c.parser.isSet("value") == !c.arguments.isEmpty()) {
-        throw CliFailure(ExitUsage, "give either HEX or --value X");
-    }
-    if (c.arguments.isEmpty()) {
-        bool ok = false;
-        const float value = c.parser.value("value").toFloat(&ok);
-        if (!ok) {
-            throw CliFailure(ExitUsage, "--value must be a number");
-        }
-        const std::uint32_t bits = std::bit_cast<std::uint32_t>(value);
-        const std::array<std::uint8_t, 4> bytes{
-            static_cast<std::uint8_t>(bits >> 24), static_cast<std::uint8_t>(bits >> 16),
-            static_cast<std::uint8_t>(bits >> 8), static_cast<std::uint8_t>(bits)};
-        const QString hex = QString::fromStdString(HexDump(bytes)).trimmed();
-        c.session.Print(QJsonObject{{"hex", hex}, {"value", static_cast<double>(value)}},
-                        hex.toStdString() + "\n");
-        return ExitOk;
-    }
-    const Ieee754Result result = CalculateIeee754(c.arguments[0].toStdString(), ".", 4);
-    if (result.status != Ieee754Status::Ok) {
-        throw CliFailure(ExitUsage, result.message);
-    }
-    c.session.Print(QJsonObject{{"hex", QString::fromStdString(HexDump(result.bytes)).trimmed()},
-                                {"value", QString::fromStdString(result.text)}},
-                    result.text + "\n");
-    return ExitOk;
 }
 
 int RunMonitor(CommandContext& c) {
@@ -324,6 +326,7 @@ int RunMonitor(CommandContext& c) {
         request.kind = MonitorRequest::Kind::Modbus;
         request.slave = modbus.slave;
         request.start = modbus.start;
+        request.numberBase = modbus.base;
         request.count = modbus.count;
         request.type = modbus.type;
         request.order = modbus.order;

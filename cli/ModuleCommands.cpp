@@ -87,7 +87,7 @@ int RunChannel(CommandContext& c) {
 }
 
 int RunProfileRead(CommandContext& c) {
-    const Profile profile = ReadModule(c.session);
+    const Profile profile = ReadModule(c.session, c.session.TerminalProgress("profile read:"));
     const std::string json = ProfileToJson(profile);
     const QString path = c.arguments[0];
     if (path == "-") {
@@ -105,14 +105,17 @@ int RunProfileRead(CommandContext& c) {
 
 int RunProfileDiff(CommandContext& c) {
     const Profile wanted = LoadProfile(c.arguments[0]);
-    return ReportDifferences(c.session, DiffProfiles(ReadModule(c.session), wanted))
+    return ReportDifferences(
+               c.session,
+               DiffProfiles(ReadModule(c.session, c.session.TerminalProgress("profile diff:")),
+                            wanted))
                ? ExitOk
                : ExitDeviceError;
 }
 
 int RunProfileWrite(CommandContext& c) {
     const Profile wanted = LoadProfile(c.arguments[0]);
-    const Profile module = ReadModule(c.session);
+    const Profile module = ReadModule(c.session, c.session.TerminalProgress("profile write:"));
     const std::vector<ProfileWrite> writes = WritesFor(module, wanted);
     for (const ProfileWrite& write : writes) {
         if (!write.frame.ok()) {

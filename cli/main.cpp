@@ -12,12 +12,31 @@
 namespace {
 
 void Err(const QString& text) {
+    CliSession::EndProgress();
     std::fputs(Printable(text.toLocal8Bit().toStdString()).c_str(), stderr);
 }
 
-int UsageError(const QString& message, const QString& usage) {
-    Err("talmire-cli: " + message + "\n\n" + usage);
+// One line saying what is wrong, and where the whole usage is: the help would bury it.
+int UsageError(const QString& message, const CommandSpec* command) {
+    const QString help = "talmire-cli " + (command ? command->name + " " : QString()) + "--help";
+    Err("talmire-cli: " + message + "\nsee " + help + "\n");
     return ExitUsage;
+}
+
+// "9600 8N1": the line as a terminal program names it.
+std::string LineName(const LineSettings& line) {
+    return std::to_string(line.baud) + " 8" + "NOEMS"[static_cast<int>(line.parity)] + "1";
+}
+
+// A time-out says the line it waited on, and where to look when that line is the wrong one.
+std::string NoAnswerText(const std::string& message, const LineSettings& line,
+                         const CommandSpec& command) {
+    const std::string silent = "no answer";
+    std::string text = message;
+    if (const std::size_t at = text.find(silent + " within "); at != std::string::npos) {
+        text.insert(at + silent.size(), " at " + LineName(line));
+    }
+    return command.name == "scan line" ? text : text + "; try `talmire-cli scan line`";
 }
 
 std::optional<TParity> ParityNamed(const QString& name) {
@@ -69,27 +88,26 @@ int main(int argc, char** argv) {
         std::puts("talmire-cli " TALMIRE_VERSION);
         return ExitOk;
     }
-    const QString usage = command ? CommandUsage(*command) : ToolUsage();
     if (scout.isSet("help")) {
-        std::fputs(usage.toUtf8().constData(), stdout);
+        std::fputs((command ? CommandUsage(*command) : ToolUsage()).toUtf8().constData(), stdout);
         return ExitOk;
     }
     if (!command) {
         return UsageError(scout.positionalArguments().isEmpty()
                               ? "no command"
                               : "unknown command '" + scout.positionalArguments().join(' ') + "'",
-                          usage);
+                          nullptr);
     }
     // Second pass: only the global options and the command's own.
     QCommandLineParser parser;
     parser.addOptions(GlobalCommandOptions());
     parser.addOptions(command->options);
     if (!parser.parse(args)) {
-        return UsageError(parser.errorText(), usage);
+        return UsageError(parser.errorText(), command);
     }
     const QStringList arguments = parser.positionalArguments().mid(used);
     if (arguments.size() < command->minArguments || arguments.size() > command->maxArguments) {
-        return UsageError("wrong number of arguments for " + command->name, usage);
+        return UsageError("wrong number of arguments for " + command->name, command);
     }
 
     GlobalOptions options;
@@ -99,6 +117,7 @@ int main(int argc, char** argv) {
                                                                : "");
     options.json = parser.isSet("json");
     options.verbose = parser.isSet("verbose");
+    std::optional<CliSession> session;
     try {
         options.line.baud = static_cast<std::uint32_t>(
             IntegerArgument(parser.value("baud"), "--baud", 50, 4000000));
@@ -112,14 +131,17 @@ int main(int argc, char** argv) {
                 IntegerArgument(parser.value("timeout"), "--timeout", 1, 600000));
             options.timeoutGiven = true;
         }
-        CliSession session(options);
-        CommandContext context{session, parser, arguments};
+        session.emplace(options);
+        CommandContext context{*session, parser, arguments};
         return command->run(context);
     } catch (const CliFailure& failure) {
         if (failure.status == ExitUsage) {
-            return UsageError(failure.what(), usage);
+            return UsageError(failure.what(), command);
         }
-        Err(QString("talmire-cli: ") + failure.what() + "\n");
+        const std::string message = failure.status == ExitNoAnswer && session
+                                        ? NoAnswerText(failure.what(), session->Line(), *command)
+                                        : std::string(failure.what());
+        Err(QString("talmire-cli: ") + QString::fromStdString(message) + "\n");
         return failure.status;
     } catch (const std::bad_alloc&) {
         Err("talmire-cli: out of memory\n");

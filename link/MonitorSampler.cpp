@@ -103,8 +103,8 @@ MonitorSample ReadModbus(ScriptLink& line, const MonitorRequest& request,
     }
     MonitorSample sample;
     sample.ok = true;
-    for (const RegisterValue& value :
-         DecodeRegisters(reply.registers, request.start, request.type, request.order)) {
+    for (const RegisterValue& value : DecodeRegisters(
+             reply.registers, request.numberBase + request.start, request.type, request.order)) {
         sample.channels.push_back(
             {"r" + std::to_string(value.address), std::string(RegisterTypeName(request.type))});
         sample.values.push_back(value.number);

@@ -33,6 +33,9 @@ struct MonitorRequest {
     std::uint16_t count = 1;
     RegisterType type = RegisterType::U16;
     ByteOrder order = ByteOrder::ABCD;
+    // The number a channel's name gives protocol address 0: 0, or 40001 where registers are
+    // numbered as the window's MODBUS page numbers them.
+    int numberBase = 0;
 };
 
 // One plotted quantity: "PV" ... "QV" with the instrument's unit, or "r40" for a register.

@@ -7,8 +7,25 @@
 
 PortWatch::PortWatch(QObject* parent) : QObject(parent) {
     connect(&watcher, &QFileSystemWatcher::directoryChanged, this, &PortWatch::FolderChanged);
+    // A server is knocked on without blocking; only once it takes a connection is the owner
+    // told, so the owner's own (blocking) open never waits on a host that does not answer.
     retry.setInterval(1000);
-    connect(&retry, &QTimer::timeout, this, &PortWatch::Appeared);
+    connect(&retry, &QTimer::timeout, this, &PortWatch::Knock);
+    connect(&probe, &QTcpSocket::connected, this, [this] {
+        probe.abort();
+        if (Watching())
+            emit Appeared();
+    });
+}
+
+void PortWatch::Knock() {
+    std::string error;
+    const std::optional<NetPortName> name = ParseNetPortName(path.toStdString(), error);
+    if (!name)
+        return;
+    // A knock still unanswered after a second is given up and made again.
+    probe.abort();
+    probe.connectToHost(QString::fromStdString(name->host), name->port);
 }
 
 void PortWatch::Watch(const QString& devicePath) {
@@ -24,6 +41,7 @@ void PortWatch::Watch(const QString& devicePath) {
 
 void PortWatch::Stop() {
     retry.stop();
+    probe.abort();
     if (!watcher.directories().isEmpty())
         watcher.removePaths(watcher.directories());
     path.clear();

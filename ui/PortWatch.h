@@ -3,14 +3,15 @@
 #include <QFileSystemWatcher>
 #include <QObject>
 #include <QString>
+#include <QTcpSocket>
 #include <QTimer>
 
 // Waits for a device path to appear again after its adapter was unplugged, without
 // polling: it watches the nearest existing folder on the way to the path (inotify through
 // QFileSystemWatcher) and says so each time that folder changes while the path exists. A
 // folder that comes back with the device (/dev/serial/by-id) is followed down. A network
-// port (rfc2217://, tcp://) has no file: it is said to appear once a second, so that the
-// owner tries to connect again.
+// port (rfc2217://, tcp://) has no file: its server is knocked on once a second, without
+// blocking, and the port is said to appear when the server takes the connection.
 class PortWatch : public QObject {
     Q_OBJECT
 public:
@@ -28,8 +29,10 @@ signals:
 private:
     void FolderChanged();
     void WatchNearestFolder();
+    void Knock();
 
     QFileSystemWatcher watcher;
     QTimer retry;
+    QTcpSocket probe;
     QString path;
 };

@@ -66,14 +66,14 @@ try:
         (["hart", "id", "--address", "1"], "address 1: manufacturer"),
         (["hart", "vars"], "PV "),
         (["hart", "send", "02 80 00 00"], "FF FF"),
-        (["modbus", "read", "--slave", "1", "--start", "0", "--count", "2", "--type", "f32"],
-         "0: 12"),
+        (["modbus", "read", "--slave", "1", "--start", "40001", "--count", "2", "--type", "f32"],
+         "40001: 12"),
         (["float", "41 20 00 00"], "10"),
         (["float", "--value", "-3.75"], "C0 70 00 00"),
         (["scan", "hart", "--from", "0", "--to", "5"], "address 3:"),
         (["scan", "modbus", "--from", "1", "--to", "3"], "slave 1 answers"),
-        (["monitor", "modbus", "--every", "20", "--count", "3", "--slave", "1", "--start", "0",
-          "--registers", "2", "--type", "f32", "--csv"], "time_s,time,r0 [f32]"),
+        (["monitor", "modbus", "--every", "20", "--count", "3", "--slave", "1", "--start",
+          "40001", "--registers", "2", "--type", "f32", "--csv"], "time_s,time,r40001 [f32]"),
         (["monitor", "hart", "--every", "20", "--count", "2"], " [bar]"),
         (["profile", "read", "-"], '"format": "talmire-profile"'),
     ]
@@ -89,7 +89,7 @@ try:
             parsed = False
         check("json  " + " ".join(args), rc == 0 and parsed, "%d %r %r" % (rc, out, err))
     rc, out, _ = cli(sim.link, "--json", "monitor", "modbus", "--every", "10", "--count", "3",
-                     "--slave", "1", "--start", "0", "--registers", "1")
+                     "--slave", "1", "--start", "40001", "--registers", "1")
     check("monitor --json gives one JSON line per read", len(out.splitlines()) == 3, out)
     rc, out, _ = cli(None, "info", env=dict(os.environ, TALMIRE_PORT=sim.link))
     check("--port defaults to TALMIRE_PORT", rc == 0 and "RS485" in out, out)
@@ -98,10 +98,10 @@ try:
     master, slave = pty.openpty()
     silent = os.ttyname(slave)
     statuses = [
-        ("MODBUS exception", sim.link, ["modbus", "read", "--slave", "1", "--start", "89",
+        ("MODBUS exception", sim.link, ["modbus", "read", "--slave", "1", "--start", "40090",
                                         "--count", "2"], 1, "illegal data address"),
-        ("bad option", sim.link, ["info", "--bogus"], 2, "usage:"),
-        ("unknown command", sim.link, ["frobnicate"], 2, "usage:"),
+        ("bad option", sim.link, ["info", "--bogus"], 2, "see talmire-cli info --help"),
+        ("unknown command", sim.link, ["frobnicate"], 2, "see talmire-cli --help"),
         ("bad argument", sim.link, ["channel", "9"], 2, "N must be a number from 0 to 8"),
         ("no module behind the port", silent, ["--timeout", "300", "info"], 3, "no answer"),
         ("missing port", "/nonexistent/ttyX", ["info"], 4, "cannot open"),
@@ -132,8 +132,8 @@ try:
     formats = {"u16": "H", "s16": "h", "u32": "I", "s32": "i", "f32": "f"}
     for type_, fmt in formats.items():
         for order in ("ABCD", "CDAB", "BADC", "DCBA"):
-            rc, out, err = cli(sim.link, "--json", "modbus", "read", "--slave", "1", "--start",
-                               "0", "--count", "10", "--type", type_, "--order", order)
+            rc, out, err = cli(sim.link, "--json", "modbus", "read", "--slave", "1", "--base", "0",
+                               "--start", "0", "--count", "10", "--type", type_, "--order", order)
             got = [v["value"] for v in json.loads(out)["values"]] if rc == 0 else None
             ws = [swap(w) for w in words] if order in ("BADC", "DCBA") else words
             if fmt in "Hh":
@@ -151,8 +151,8 @@ try:
                                (["-t", "4:int", "-B"], "s32", "ABCD"),
                                (["-t", "4"], "s16", "ABCD")]:
         theirs = mbpoll_values(*args, "-r", "0", "-c", "4" if type_ != "s16" else "8")
-        rc, out, _ = cli(sim.link, "--json", "modbus", "read", "--slave", "1", "--start", "0",
-                         "--count", "8", "--type", type_, "--order", order)
+        rc, out, _ = cli(sim.link, "--json", "modbus", "read", "--slave", "1", "--base", "0",
+                         "--start", "0", "--count", "8", "--type", type_, "--order", order)
         ours = {v["register"]: v["value"] for v in json.loads(out)["values"]}
         check("modbus read %s %s equals mbpoll %s" % (type_, order, " ".join(args)),
               all(abs(float(theirs[r].rstrip(")").split("(")[-1]) - ours[r]) < 1e-4 for r in ours), "%r %r" % (theirs, ours))
@@ -309,7 +309,7 @@ try:
     # Answers in two chunks: HART and MODBUS answers are joined by their own length.
     sim.stop()
     sim = Sim("--state", state, "--instruments", "4", "--gap-ms", "150")
-    for args in (["hart", "id"], ["modbus", "read", "--slave", "1", "--start", "0", "--count",
+    for args in (["hart", "id"], ["modbus", "read", "--slave", "1", "--start", "40001", "--count",
                                   "10"]):
         rc, out, err = cli(sim.link, "--verbose", *args)
         check("an answer in two chunks: " + " ".join(args),
@@ -335,7 +335,7 @@ try:
     # The line going away under a running command: exit 4.
     proc = subprocess.Popen([cli_path, "--port", sim.link, "--baud", "19200", "--parity", "odd",
                              "monitor", "modbus", "--every", "50",
-                             "--slave", "1", "--start", "0"], stdout=subprocess.PIPE,
+                             "--slave", "1", "--start", "40001"], stdout=subprocess.PIPE,
                             stderr=subprocess.PIPE, text=True)
     time.sleep(0.5)
     check("monitor runs before the line goes away", proc.poll() is None)
@@ -453,7 +453,7 @@ try:
     import time
     proc = subprocess.Popen([cli_path, "--port", sim.link, "--timeout", "200", "monitor",
                              "modbus", "--every", "100", "--count", "25", "--slave", "1",
-                             "--start", "0", "--registers", "2", "--type", "f32", "--csv"],
+                             "--start", "40001", "--registers", "2", "--type", "f32", "--csv"],
                             stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
     time.sleep(0.6)
     sim.proc.send_signal(signal.SIGSTOP)
@@ -470,7 +470,7 @@ try:
     check("monitor through a stopped module: the missed reads counted",
           len(failed) >= 2 and ("25 reads, %d failed" % len(failed)) in err, out + err)
     check("monitor CSV: units in the header only",
-          header[:3] == ["time_s", "time", "r0 [f32]"] and header[-1] == "failure" and
+          header[:3] == ["time_s", "time", "r40001 [f32]"] and header[-1] == "failure" and
           all(re.fullmatch(r"-?[0-9.e+-]*", cell) for r in rows for cell in r[2:-1]), out)
     check("monitor CSV: the time of day in ISO 8601",
           all(re.fullmatch(r"\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}Z", r[1]) for r in rows)
