@@ -8,6 +8,7 @@
 #include "exchange/FloatText.h"
 #include "exchange/HexText.h"
 #include "hart/HartFrames.h"
+#include "hart/HartIdentityText.h"
 #include "hart/HartReplies.h"
 #include "hart/HartUnits.h"
 #include "tools/ModbusFrameDescription.h"
@@ -50,27 +51,17 @@ HartIdentity Identity(CommandContext& c, int address) {
     return *identity;
 }
 
-// The device id as the HART page shows it: one number, most significant byte first.
-int DeviceIdNumber(const HartIdentity& id) {
-    return (id.deviceId[0] << 16) | (id.deviceId[1] << 8) | id.deviceId[2];
-}
-
 QJsonObject IdentityJson(int address, const HartIdentity& id) {
     return {{"address", address},
             {"manufacturer", id.manufacturerId},
             {"deviceType", id.deviceType},
             {"preambles", id.preambleCount},
-            {"deviceId", DeviceIdNumber(id)}};
+            {"deviceId", static_cast<qint64>(DeviceIdNumber(id))}};
 }
 
-// The numbers in decimal as the HART page shows them, the bytes in hex beside them.
 std::string IdentityText(int address, const HartIdentity& id) {
-    return "address " + std::to_string(address) + ": manufacturer " +
-           std::to_string(id.manufacturerId) + " (0x" + ByteToHex(id.manufacturerId) +
-           "), device type " + std::to_string(id.deviceType) + " (0x" + ByteToHex(id.deviceType) +
-           "), preambles " + std::to_string(id.preambleCount) + ", device id " +
-           std::to_string(DeviceIdNumber(id)) + " (" +
-           QString::fromStdString(HexDump(id.deviceId)).trimmed().toStdString() + ")\n";
+    return "address " + std::to_string(address) + ": " + ::IdentityText(id) + ", preambles " +
+           std::to_string(id.preambleCount) + "\n";
 }
 
 int Address(const CommandContext& c) {

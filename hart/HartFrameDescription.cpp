@@ -1,5 +1,7 @@
 #include "hart/HartFrameDescription.h"
 
+#include "hart/HartIdentityText.h"
+
 #include "exchange/HexText.h"
 #include "exchange/NumberedNames.h"
 
@@ -128,6 +130,19 @@ std::optional<std::string> DescribeHartFrame(std::span<const std::uint8_t> chunk
         text += ", response " + std::to_string(frame[header]);
     if (type != MasterFrame && count >= 2 && frame.size() > header + 1)
         text += ", device status " + Hex(frame[header + 1]);
+    // Command 0's answer names the instrument: response, status, 254, manufacturer, device
+    // type, preambles, five revision and flag bytes, then the three bytes of the device id.
+    constexpr std::size_t IdentityBytes = 14;
+    if (type != MasterFrame && command == 0 && count >= IdentityBytes &&
+        frame.size() >= header + IdentityBytes) {
+        HartIdentity identity;
+        identity.manufacturerId = frame[header + 3];
+        identity.deviceType = frame[header + 4];
+        identity.preambleCount = frame[header + 5];
+        for (std::size_t i = 0; i < identity.deviceId.size(); ++i)
+            identity.deviceId[i] = frame[header + 11 + i];
+        text += ", " + IdentityText(identity);
+    }
     if (frame.size() < total)
         return text + Truncated(frame.size(), total, true);
     std::uint8_t sum = 0;

@@ -9,7 +9,8 @@
 # and the same pages with the Fusion style and a dark palette as page1-system-dark.png ...,
 # then monitor.png: the monitor dock plotting talmire-sim's values (ten seconds), and
 # compare-table.png: the "Compare with module" table for the simulator's module and a
-# profile with three settings changed.
+# profile with three settings changed, and docks-scale1.png, docks-scale1.5.png: a 1600 x 900
+# screen with the window, its traffic log and its monitor open, at the scales of 1 and 1.5.
 # Needs xvfb (xvfb-run) and, to shrink the files, ImageMagick's convert (optional).
 set -euo pipefail
 
@@ -29,7 +30,7 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
     exit 1
 fi
 cmake --build "$build" --target talmire-screenshots talmire-monitor-screenshot \
-    talmire-compare-shot talmire-sim talmire-cli -j "$(nproc)" >/dev/null
+    talmire-compare-shot talmire-docks-screenshot talmire-sim talmire-cli -j "$(nproc)" >/dev/null
 tool="$build/scripts/screenshots/talmire-screenshots"
 monitor="$build/scripts/screenshots/talmire-monitor-screenshot"
 
@@ -41,6 +42,12 @@ for theme in "" --dark; do
 done
 xvfb-run -a -s "-screen 0 1280x1100x24" \
     env QT_QPA_PLATFORM=xcb "$monitor" "$out"
+
+# The window with its docks on a laptop's screen, at the ordinary scale and at 1.5.
+for scale in 1 1.5; do
+    xvfb-run -a -s "-screen 0 1600x900x24" env QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR=$scale \
+        "$build/scripts/screenshots/talmire-docks-screenshot" "$out" "docks-scale$scale"
+done
 
 # The compare table: the simulated module's profile, and a copy with three values changed.
 work=$(mktemp -d)
@@ -63,9 +70,9 @@ xvfb-run -a -s "-screen 0 1280x800x24" env QT_QPA_PLATFORM=xcb \
     "$out/compare-table.png"
 
 if command -v convert >/dev/null; then
-    for png in "$out"/page[1-4]-*.png "$out"/monitor.png "$out"/compare-table.png; do
+    for png in "$out"/page[1-4]-*.png "$out"/monitor.png "$out"/compare-table.png "$out"/docks-scale*.png; do
         # A 256-colour palette keeps the text sharp and the files small.
         convert "$png" -strip -colors 256 "PNG8:$png.tmp" && mv "$png.tmp" "$png"
     done
 fi
-ls -l "$out"/page[1-4]-*.png "$out"/monitor.png "$out"/compare-table.png
+ls -l "$out"/page[1-4]-*.png "$out"/monitor.png "$out"/compare-table.png "$out"/docks-scale*.png

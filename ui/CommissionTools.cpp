@@ -8,7 +8,9 @@
 #include "ui/ScanDialog.h"
 #include "ui/TForm1.h"
 
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QProgressDialog>
 
 #include <memory>
@@ -89,11 +91,15 @@ bool CommissionTools::SaveProfileTo(const QString& path) {
                               "configuration)."));
         return false;
     }
+    const QString file = QFileInfo(path).suffix().isEmpty() ? path + ".json" : path;
     if (const std::optional<std::string> failed =
-            SaveFileWhole(path, ProfileToJson(*moduleProfile))) {
+            SaveFileWhole(file, ProfileToJson(*moduleProfile))) {
         ShowMessage(&form, QString::fromStdString(*failed));
         return false;
     }
+    form.ShowLinkStatus(tr("Saved %1: %2 settings of the module.")
+                            .arg(QDir::toNativeSeparators(file))
+                            .arg(moduleProfile->size()));
     return true;
 }
 
@@ -110,6 +116,9 @@ bool CommissionTools::OpenProfileFrom(const QString& path) {
     }
     openedProfile = std::move(profile);
     openedPath = path;
+    form.ShowLinkStatus(tr("Opened %1: %2 settings of the module.")
+                            .arg(QDir::toNativeSeparators(path))
+                            .arg(openedProfile->size()));
     return true;
 }
 
@@ -125,19 +134,24 @@ void CommissionTools::SaveProfile() {
 }
 
 void CommissionTools::OpenProfile() {
-    const QString path =
-        QFileDialog::getOpenFileName(&form, tr("Open profile"), openedPath, ProfileFilter);
+    const QString path = AskProfilePath ? AskProfilePath(tr("Open profile"))
+                                        : QFileDialog::getOpenFileName(&form, tr("Open profile"),
+                                                                       openedPath, ProfileFilter);
     if (!path.isEmpty())
         OpenProfileFrom(path);
 }
 
-void CommissionTools::CompareProfile() {
-    if (!openedProfile) {
-        ShowMessage(&form, tr("Open a profile first (File, Open profile...)."));
+void CommissionTools::CompareProfile(bool toWrite) {
+    if (readTask->Running() || form.RefuseWhileLent())
         return;
+    if (!openedProfile) {
+        // The profile to compare with is asked for; without one nothing is read.
+        OpenProfile();
+        if (!openedProfile)
+            return;
     }
-    ReadConfiguration([this](const LineSettings& line) {
-        auto* dialog = new CompareDialog(form, line, *moduleProfile, *openedProfile);
+    ReadConfiguration([this, toWrite](const LineSettings& line) {
+        auto* dialog = new CompareDialog(form, line, *moduleProfile, *openedProfile, toWrite);
         compareDialog = dialog;
         dialog->show();
     });

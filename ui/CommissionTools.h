@@ -35,13 +35,15 @@ public:
     void ReadConfiguration(const std::function<void(const LineSettings&)>& then = {});
     void SaveProfile();
     void OpenProfile();
-    // Reads the module and shows it beside the opened profile; writing starts from there.
-    void CompareProfile();
+    // Reads the module and shows it beside the opened profile (asking for one when none is
+    // open). `toWrite` ticks every differing row; without it the rows are ticked by hand.
+    void CompareProfile(bool toWrite = false);
     void FindModule();
     void ScanHart();
     void ScanModbus();
 
-    // The file steps without their file dialogs; false after a message.
+    // The file steps without their file dialogs; false after a message. A name without an
+    // extension is saved with ".json", which the open dialog lists.
     bool SaveProfileTo(const QString& path);
     bool OpenProfileFrom(const QString& path);
 
@@ -52,6 +54,8 @@ public:
     bool Reading() const;
     QPointer<CompareDialog> compareDialog;
     QPointer<ScanDialog> scanDialog;
+    // Asks for a profile to open (a file dialog titled `title`); empty when none is chosen.
+    std::function<QString(const QString& title)> AskProfilePath;
 
 private:
     void Scan(int kind);

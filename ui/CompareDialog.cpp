@@ -6,8 +6,10 @@
 #include "ui/CommissionTools.h"
 #include "ui/EngineTask.h"
 #include "ui/Messages.h"
+#include "ui/SettingCaptions.h"
 #include "ui/TForm1.h"
 
+#include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -34,7 +36,8 @@ const QColor FailedColour(250, 200, 200);
 
 } // namespace
 
-CompareDialog::CompareDialog(TForm1& form_, LineSettings line_, Profile module_, Profile profile_)
+CompareDialog::CompareDialog(TForm1& form_, LineSettings line_, Profile module_, Profile profile_,
+                             bool tickDifferences)
     : EngineDialog(&form_), form(form_), line(std::move(line_)), module(std::move(module_)),
       profile(std::move(profile_)) {
     setObjectName("CompareDialog");
@@ -43,6 +46,9 @@ CompareDialog::CompareDialog(TForm1& form_, LineSettings line_, Profile module_,
     Summary = new QLabel(this);
     Summary->setObjectName("CompareSummary");
     layout->addWidget(Summary);
+    DifferencesOnly = new QCheckBox(tr("&Differences only"), this);
+    DifferencesOnly->setObjectName("DifferencesOnly");
+    layout->addWidget(DifferencesOnly);
     CompareTable = new QTableWidget(0, 5, this);
     CompareTable->setObjectName("CompareTable");
     CompareTable->setHorizontalHeaderLabels(
@@ -64,11 +70,12 @@ CompareDialog::CompareDialog(TForm1& form_, LineSettings line_, Profile module_,
     connect(WriteDifferencesButton, &QPushButton::clicked, this, [this] { WriteDifferences(); });
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
     connect(task, &EngineTask::Finished, this, &CompareDialog::Finish);
-    Fill();
+    connect(DifferencesOnly, &QCheckBox::toggled, this, &CompareDialog::ShowDifferencesOnly);
+    Fill(tickDifferences);
     resize(720, 520);
 }
 
-void CompareDialog::Fill() {
+void CompareDialog::Fill(bool tickDifferences) {
     CompareTable->setRowCount(static_cast<int>(profile.size()));
     int differences = 0;
     for (int row = 0; row < static_cast<int>(profile.size()); ++row) {
@@ -76,17 +83,21 @@ void CompareDialog::Fill() {
         const ProfileSetting* held = Find(module, wanted.key);
         const bool different = held == nullptr || held->value != wanted.value;
         auto* tick = new QTableWidgetItem;
-        auto* key = new QTableWidgetItem(QString::fromStdString(wanted.key));
+        auto* key = new QTableWidgetItem(SettingCaption(wanted.key));
+        key->setData(Qt::UserRole, QString::fromStdString(wanted.key));
+        key->setToolTip(QString::fromStdString(wanted.key));
         auto* now = new QTableWidgetItem(SettingText(held));
         auto* want = new QTableWidgetItem(SettingText(&wanted));
         if (different) {
             ++differences;
             tick->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
-            tick->setCheckState(Qt::Checked);
+            tick->setCheckState(tickDifferences ? Qt::Checked : Qt::Unchecked);
+            tick->setData(Qt::UserRole, true);
             for (QTableWidgetItem* item : {tick, key, now, want})
                 item->setBackground(DifferentColour);
         } else {
             tick->setFlags(Qt::ItemIsEnabled);
+            tick->setData(Qt::UserRole, false);
         }
         CompareTable->setItem(row, Tick, tick);
         CompareTable->setItem(row, Setting, key);
@@ -103,9 +114,19 @@ void CompareDialog::Fill() {
     WriteDifferencesButton->setEnabled(differences > 0);
 }
 
+void CompareDialog::ShowDifferencesOnly(bool only) {
+    for (int row = 0; row < CompareTable->rowCount(); ++row)
+        CompareTable->setRowHidden(
+            row, only && !CompareTable->item(row, Tick)->data(Qt::UserRole).toBool());
+}
+
+std::string CompareDialog::KeyOf(int row) const {
+    return CompareTable->item(row, Setting)->data(Qt::UserRole).toString().toStdString();
+}
+
 int CompareDialog::RowOf(const std::string& key) const {
     for (int row = 0; row < CompareTable->rowCount(); ++row) {
-        if (CompareTable->item(row, Setting)->text().toStdString() == key)
+        if (KeyOf(row) == key)
             return row;
     }
     return -1;
@@ -115,7 +136,7 @@ std::vector<std::string> CompareDialog::TickedKeys() const {
     std::vector<std::string> keys;
     for (int row = 0; row < CompareTable->rowCount(); ++row) {
         if (CompareTable->item(row, Tick)->checkState() == Qt::Checked)
-            keys.push_back(CompareTable->item(row, Setting)->text().toStdString());
+            keys.push_back(KeyOf(row));
     }
     return keys;
 }
@@ -271,7 +292,7 @@ void CompareDialog::Tally(const QString& group, QStringList Outcome::*list) {
 void CompareDialog::ShowModule(const ModuleReplies& replies) {
     module = replies.ToProfile();
     for (int row = 0; row < CompareTable->rowCount(); ++row) {
-        const std::string key = CompareTable->item(row, Setting)->text().toStdString();
+        const std::string key = KeyOf(row);
         CompareTable->item(row, Module)->setText(SettingText(Find(module, key)));
     }
     form.ShowModuleReplies(replies);

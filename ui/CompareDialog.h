@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+class QCheckBox;
 class QLabel;
 class QMessageBox;
 class QProgressBar;
@@ -31,13 +32,19 @@ class CompareDialog : public EngineDialog {
 public:
     enum Column { Tick, Setting, Module, Wanted, Result };
 
-    CompareDialog(TForm1& form, LineSettings line, Profile module, Profile profile);
+    // With `tickDifferences` every differing row starts ticked, ready to be written;
+    // without, the table only shows, and the rows to write are ticked by hand.
+    CompareDialog(TForm1& form, LineSettings line, Profile module, Profile profile,
+                  bool tickDifferences = true);
 
     QTableWidget* CompareTable;
     QPushButton* WriteDifferencesButton;
     QProgressBar* WriteProgress;
     QLabel* Summary;
+    QCheckBox* DifferencesOnly; // hides the rows where the module holds the profile's value
 
+    // The setting of row `row` (its caption is the page's, its key in the tool tip).
+    std::string KeyOf(int row) const;
     // The row of setting `key`, -1 when the profile has none.
     int RowOf(const std::string& key) const;
     // The settings whose rows are ticked.
@@ -47,7 +54,8 @@ public:
     void WriteDifferences();
 
 private:
-    void Fill();
+    void Fill(bool tickDifferences);
+    void ShowDifferencesOnly(bool only);
     // The profile asked for, with only the ticked rows taken from the profile.
     Profile TickedProfile() const;
     void StartWrite(const Profile& wanted, const std::vector<ProfileWrite>& writes);

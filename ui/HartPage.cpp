@@ -3,6 +3,7 @@
 #include "ui/HartPage.h"
 
 #include "hart/HartFrames.h"
+#include "hart/HartIdentityText.h"
 #include "hart/HartUnits.h"
 #include "ui/ControlFactory.h"
 #include "ui/ReplyView.h"
@@ -148,9 +149,7 @@ void HartPage::Show(const std::optional<HartIdentity>& identity) {
     Edit29->setText(QString::number(identity->deviceType));
     Edit31->setText(QString::number(identity->preambleCount));
     ComboBox27->SetItemIndex(form.link.frameBuffer[FrameBuffer::PollAddressIndex]);
-    const unsigned id =
-        identity->deviceId[0] * 65536u + identity->deviceId[1] * 256u + identity->deviceId[2];
-    Edit32->setText(QString::number(id));
+    Edit32->setText(QString::number(DeviceIdNumber(*identity)));
 }
 
 void HartPage::Show(const DynamicVariablesReply& reply) {

@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineSeries>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSpinBox>
 #include <QStackedWidget>
 #include <QTableWidget>
@@ -27,10 +28,6 @@ using std::chrono::milliseconds;
 
 // How long one read waits for its answer before it counts as failed.
 constexpr milliseconds ReadTimeout{1000};
-// The time axis starts this long and grows with the reads up to TimeWindowSeconds, then
-// shows the latest TimeWindowSeconds.
-constexpr double FirstTimeSpanSeconds = 10;
-constexpr double TimeWindowSeconds = 60;
 
 QSpinBox* SpinBox(const char* name, int low, int high, int value) {
     auto* box = new QSpinBox;
@@ -99,15 +96,19 @@ MonitorDock::MonitorDock(std::function<std::optional<LineSettings>()> borrowPort
     timeAxis = new QValueAxis;
     timeAxis->setTitleText(tr("time (s)"));
     timeAxis->setRange(0, FirstTimeSpanSeconds);
-    valueAxis = new QValueAxis;
     chart->addAxis(timeAxis, Qt::AlignBottom);
-    chart->addAxis(valueAxis, Qt::AlignLeft);
     chartView = new QChartView(chart);
     chartView->setObjectName(QStringLiteral("MonitorChart"));
     chartView->setRenderHint(QPainter::Antialiasing);
     chartView->setMinimumHeight(220);
     layout->addWidget(chartView, 1);
-    setWidget(body);
+    // On a small screen the dock scrolls rather than growing past it.
+    auto* scroll = new QScrollArea;
+    scroll->setObjectName(QStringLiteral("MonitorScroll"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(body);
+    setWidget(scroll);
 
     refresh.setInterval(RefreshMs);
     connect(&refresh, &QTimer::timeout, this, &MonitorDock::Collect);
@@ -214,10 +215,7 @@ void MonitorDock::Start() {
     stopping = false;
     channels.clear();
     extremes.clear();
-    for (QLineSeries* s : series)
-        chart->removeSeries(s);
-    qDeleteAll(series);
-    series.clear();
+    ClearLines();
     values->setRowCount(0);
     reads = 0;
     failed = 0;
@@ -288,74 +286,41 @@ void MonitorDock::ShowChannels(const std::vector<MonitorChannel>& shown) {
         shown.begin(), shown.end(), channels.begin(), channels.end(),
         [](const MonitorChannel& a, const MonitorChannel& b) { return a.name == b.name; });
     channels = shown;
-    if (!sameNames) {
-        for (QLineSeries* s : series)
-            chart->removeSeries(s);
-        qDeleteAll(series);
-        series.clear();
+    // Lines of one unit share an axis; each unit has its own, so that degrees, bar and
+    // milliamperes each fill the chart's height instead of lying flat on one scale.
+    QStringList units;
+    for (const MonitorChannel& channel : channels)
+        if (const QString unit = QString::fromStdString(channel.unit); !units.contains(unit))
+            units.append(unit);
+    QStringList titles;
+    for (const QValueAxis* axis : valueAxes)
+        titles.append(axis->titleText());
+    QStringList wanted;
+    for (const QString& unit : units)
+        wanted.append(unit.isEmpty() ? tr("value") : unit);
+    if (!sameNames || titles != wanted) {
+        ClearLines();
         extremes.assign(channels.size(), Extremes{});
+        for (int u = 0; u < units.size(); ++u) {
+            auto* axis = new QValueAxis;
+            axis->setTitleText(wanted[u]);
+            chart->addAxis(axis, u % 2 == 0 ? Qt::AlignLeft : Qt::AlignRight);
+            valueAxes.push_back(axis);
+        }
         for (std::size_t i = 0; i < channels.size(); ++i) {
             auto* line = new QLineSeries;
             chart->addSeries(line);
+            const auto u =
+                static_cast<std::size_t>(units.indexOf(QString::fromStdString(channels[i].unit)));
             line->attachAxis(timeAxis);
-            line->attachAxis(valueAxis);
+            line->attachAxis(valueAxes[u]);
             series.push_back(line);
+            axisOf.push_back(u);
         }
         values->setRowCount(static_cast<int>(channels.size()));
     }
-    QStringList units;
-    for (std::size_t i = 0; i < channels.size(); ++i) {
+    for (std::size_t i = 0; i < channels.size(); ++i)
         series[i]->setName(ChannelTitle(channels[i]));
-        const QString unit = QString::fromStdString(channels[i].unit);
-        if (!unit.isEmpty() && !units.contains(unit))
-            units.append(unit);
-    }
-    // One unit names the axis; several are named in the legend, line by line.
-    valueAxis->setTitleText(units.size() == 1 ? units.front() : tr("value"));
-}
-
-void MonitorDock::Plot(const std::vector<MonitorSample>& taken) {
-    constexpr double Spacing = TimeWindowSeconds / ChartPoints;
-    std::vector<QList<QPointF>> points(series.size());
-    double latest = 0;
-    for (const MonitorSample& sample : taken) {
-        latest = std::max(latest, sample.seconds);
-        if (!sample.ok)
-            continue;
-        const bool plotted = lastPlotted < 0 || sample.seconds - lastPlotted >= Spacing;
-        if (plotted)
-            lastPlotted = sample.seconds;
-        for (std::size_t i = 0; i < series.size() && i < sample.values.size(); ++i) {
-            const double v = sample.values[i];
-            if (!std::isfinite(v))
-                continue;
-            if (plotted)
-                points[i].append({sample.seconds, v});
-            Extremes& e = extremes[i];
-            e.last = v;
-            e.min = std::min(e.min, v);
-            e.max = std::max(e.max, v);
-        }
-    }
-    for (std::size_t i = 0; i < series.size(); ++i) {
-        if (points[i].isEmpty())
-            continue;
-        series[i]->append(points[i]);
-        if (const qsizetype over = series[i]->count() - ChartPoints; over > 0)
-            series[i]->removePoints(0, static_cast<int>(over));
-    }
-    if (latest > FirstTimeSpanSeconds)
-        timeAxis->setRange(std::max(0.0, latest - TimeWindowSeconds), latest);
-    double low = std::numeric_limits<double>::infinity();
-    double high = -low;
-    for (const Extremes& e : extremes) {
-        low = std::min(low, e.min);
-        high = std::max(high, e.max);
-    }
-    if (std::isfinite(low) && std::isfinite(high)) {
-        const double margin = std::max((high - low) * 0.05, std::max(std::abs(high), 1.0) * 0.01);
-        valueAxis->setRange(low - margin, high + margin);
-    }
 }
 
 void MonitorDock::ShowValues() {

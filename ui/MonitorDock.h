@@ -36,6 +36,10 @@ public:
     // together than the window over this count share one point (the table still counts
     // them all); older points scroll out. It bounds the chart's drawing at any read rate.
     static constexpr int ChartPoints = 1200;
+    // The time axis starts this long and grows with the reads up to TimeWindowSeconds, then
+    // shows the latest TimeWindowSeconds.
+    static constexpr double FirstTimeSpanSeconds = 10;
+    static constexpr double TimeWindowSeconds = 60;
 
     // `borrow` takes the port from the pages and names its line (nullopt: the monitor does
     // not start); `giveBack` returns it.
@@ -57,6 +61,8 @@ public:
     int Reads() const { return reads; }
     int FailedReads() const { return failed; }
     QChart* Chart() const { return chart; }
+    // The value axis line `channel` is drawn against: one per unit, scaled to its own lines.
+    QValueAxis* AxisOf(std::size_t channel) const;
     QTableWidget* Values() const { return values; }
 
 signals:
@@ -82,6 +88,9 @@ private:
     void WriteCsv(const std::string& text);
     void RecordClicked(bool on);
     void ShowState(const QString& text);
+    // The record button's caption: what it does, or the file it records to.
+    void ShowRecording();
+    void ClearLines();
 
     std::function<std::optional<LineSettings>()> borrow;
     std::function<void()> giveBack;
@@ -118,5 +127,6 @@ private:
     QChart* chart = nullptr;
     QChartView* chartView = nullptr;
     QValueAxis* timeAxis = nullptr;
-    QValueAxis* valueAxis = nullptr;
+    std::vector<QValueAxis*> valueAxes; // one per unit, in the order the units come
+    std::vector<std::size_t> axisOf;    // each line's axis in valueAxes
 };

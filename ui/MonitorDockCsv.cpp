@@ -4,7 +4,9 @@
 #include "ui/Messages.h"
 #include "ui/MonitorDock.h"
 
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 
@@ -14,6 +16,7 @@ bool MonitorDock::RecordTo(const QString& path) {
     csv.close();
     csvRows = {};
     recordButton->setChecked(false);
+    ShowRecording();
     if (path.isEmpty())
         return true;
     csv.setFileName(path);
@@ -22,7 +25,19 @@ bool MonitorDock::RecordTo(const QString& path) {
         return false;
     }
     recordButton->setChecked(true);
+    ShowRecording();
     return true;
+}
+
+void MonitorDock::ShowRecording() {
+    if (!csv.isOpen()) {
+        recordButton->setText(tr("Record to CSV..."));
+        recordButton->setToolTip({});
+        return;
+    }
+    const QString path = QDir::toNativeSeparators(csv.fileName());
+    recordButton->setText(tr("Recording to %1").arg(QFileInfo(path).fileName()));
+    recordButton->setToolTip(tr("Recording to %1; click to stop.").arg(path));
 }
 
 void MonitorDock::WriteCsv(const std::string& text) {
@@ -36,6 +51,7 @@ void MonitorDock::WriteCsv(const std::string& text) {
     const QString path = csv.fileName();
     csv.close();
     recordButton->setChecked(false);
+    ShowRecording();
     ShowState(tr("Recording stopped: %1").arg(error));
     ShowMessage(this, tr("The recording to %1 stopped: %2").arg(path, error));
 }

@@ -1,9 +1,11 @@
 #include "ui/ScanDialog.h"
 
 #include "commission/ModuleScans.h"
+#include "config/ConfigFrames.h"
 #include "config/ConfigLists.h"
-#include "exchange/HexText.h"
+#include "config/ConfigReplies.h"
 #include "hart/HartFrames.h"
+#include "hart/HartIdentityText.h"
 #include "ui/EngineTask.h"
 #include "ui/TForm1.h"
 
@@ -127,6 +129,7 @@ void ScanDialog::Start() {
         return;
     FoundList->clear();
     answeredAt.reset();
+    interface = {};
     StartButton->setEnabled(false);
     StopButton->setEnabled(true);
     ScanProgress->setValue(0);
@@ -143,8 +146,19 @@ void ScanDialog::Start() {
                              answered ? tr("the module answers") : tr("no answer"));
                 task->Post([this, text] { Found(-1, text); });
             };
-            if (const auto found = FindLine(moduleLine, tries, tried, progress))
-                task->Post([this, end = moduleLine.Line()] { answeredAt = end; });
+            if (!FindLine(moduleLine, tries, tried, progress))
+                return;
+            // The interface's own answer, at the line found, says its type and count.
+            CommunicationReply reply;
+            try {
+                reply = DecodeCommunicationReply(moduleLine.Ascii(CommunicationQuery().bytes));
+            } catch (const ModuleFailure&) {
+                // The line is found all the same; the page keeps what it showed.
+            }
+            task->Post([this, end = moduleLine.Line(), reply] {
+                answeredAt = end;
+                interface = reply;
+            });
         });
         return;
     }
@@ -171,12 +185,9 @@ void ScanDialog::Start() {
                 [&](int address) {
                     // Told right after the answer at the full time-out, whose identity `id`
                     // still holds.
-                    const QString text =
-                        tr("address %1: manufacturer %2, device type %3, device id %4")
-                            .arg(address)
-                            .arg(QString::fromStdString(ByteToHex(id->manufacturerId)),
-                                 QString::fromStdString(ByteToHex(id->deviceType)),
-                                 QString::fromStdString(HexDump(id->deviceId)).trimmed());
+                    const QString text = tr("address %1: %2")
+                                             .arg(address)
+                                             .arg(QString::fromStdString(IdentityText(*id)));
                     task->Post([this, address, text] { Found(address, text); });
                 },
                 progress);
@@ -206,6 +217,8 @@ void ScanDialog::Finish(const QString& error, bool cancelled) {
         const QString found = tr("The module answers at %1 baud, parity %2")
                                   .arg(answeredAt->baud)
                                   .arg(ParityName(answeredAt->parity));
+        if (interface.Answered())
+            form.ShowModuleInterface(interface);
         // What is said of the port is what the port is, after the attempt to open it.
         Summary->setText(
             form.ReturnPort(answeredAt)

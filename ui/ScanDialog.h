@@ -5,6 +5,7 @@
 // the window's port lent to it, lists each answer (each try when finding the module), and
 // stops on "Stop". A double click on a found address puts it into the page's field.
 
+#include "config/ConfigReplies.h"
 #include "link/ScriptLink.h"
 
 #include "ui/EngineDialog.h"
@@ -56,4 +57,5 @@ private:
     Kind kind;
     LineSettings line;
     std::optional<LineSettings> answeredAt;
+    CommunicationReply interface; // the module's answer at the line found
 };

@@ -15,6 +15,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     BuildMenus();
     Timer5 = new TTimer("Timer5", 1000, false, this);
     ConnectLink();
+    BuildStatusBar();
     ConnectTrafficLog();
     ConnectPages();
     FormCreate();

@@ -17,6 +17,7 @@
 #include "ui/WiringPage.h"
 
 #include <QDockWidget>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QKeySequence>
 #include <QLabel>
@@ -30,6 +31,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -95,6 +97,8 @@ public:
     CommissionTools* commission = nullptr;
     // Fills the pages from a whole configuration read, as the module's own answers do.
     void ShowModuleReplies(const ModuleReplies& replies);
+    // Shows the module's interface type and instrument count, as its own answer does.
+    void ShowModuleInterface(const CommunicationReply& reply);
     // An action named `objectName` at the end of `menu`.
     QAction* AddAction(QMenu* menu, const char* objectName, const QString& text,
                        const QKeySequence& shortcut = {});
@@ -133,6 +137,20 @@ public:
     const QString& PortFailure() const { return portFailure; }
     // Shows a line's port, speed and parity in the port row.
     void ShowLine(const LineSettings& line);
+
+    // ---- the status bar: the port and its line, the last answer, the port's holder
+    QLabel* StatusPort = nullptr;      // "/dev/ttyUSB0 9600 8N1", or that the port is closed
+    QLabel* StatusRoundTrip = nullptr; // the last answer's round trip
+    QLabel* StatusAnswerAge = nullptr; // how long ago the last answer came, each second
+    QLabel* StatusLoan = nullptr;      // the tool holding the port, shown while it does
+    void RefreshStatusBar();
+
+    // ---- the window and its docks on the screen
+    // Makes the window no larger than the screen's free area.
+    void FitToScreen();
+    // A dock shown beside the pages grows the window by its size where the screen has room,
+    // and gives it back when it closes; without room it floats instead of taking the pages'.
+    void FitDock(QDockWidget* dock);
 
     // ---- handlers of the frame
     void FormCreate();
@@ -195,6 +213,18 @@ private:
     // the port cannot be opened.
     bool OpenPortWithPageSettings(const QString& name);
     void ReportOpenFailure(const QString& name, const ECommsError& error);
+
+    void BuildStatusBar();
+    QRect AvailableScreen() const;
+    void GrowForDock(QDockWidget* dock);
+    void ShrinkAfterDock(QDockWidget* dock);
+    std::map<QDockWidget*, QSize> dockGrowth;        // the window's size before each dock grew it
+    std::map<QObject*, Qt::DockWidgetArea> dockHome; // where each fitted dock goes when docked
+    bool redocking = false;                          // a fitted dock is being put into its area
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    bool statusAwaiting = false;
+    qint64 roundTripMs = -1;
+    QElapsedTimer lastAnswer;
 
     PortLoan loan;
     QString portFailure;

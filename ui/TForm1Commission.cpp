@@ -31,11 +31,15 @@ void TForm1::BuildCommissionActions() {
     connect(read, &QAction::triggered, commission, [this] { commission->ReadConfiguration(); });
     connect(save, &QAction::triggered, commission, &CommissionTools::SaveProfile);
     connect(open, &QAction::triggered, commission, &CommissionTools::OpenProfile);
-    connect(compare, &QAction::triggered, commission, &CommissionTools::CompareProfile);
-    connect(write, &QAction::triggered, commission, &CommissionTools::CompareProfile);
+    connect(compare, &QAction::triggered, commission, [this] { commission->CompareProfile(); });
+    connect(write, &QAction::triggered, commission, [this] { commission->CompareProfile(true); });
     connect(find, &QAction::triggered, commission, &CommissionTools::FindModule);
     connect(hart, &QAction::triggered, commission, &CommissionTools::ScanHart);
     connect(modbus, &QAction::triggered, commission, &CommissionTools::ScanModbus);
+}
+
+void TForm1::ShowModuleInterface(const CommunicationReply& reply) {
+    ShowReply(RequestKind::None, reply);
 }
 
 void TForm1::ShowModuleReplies(const ModuleReplies& replies) {

@@ -66,6 +66,7 @@ void TForm1::BuildLayout() {
     // scroll bar; the pages get the rest.
     Memo10->setFixedHeight(Memo10->fontMetrics().lineSpacing() * 2 + 24);
     Button26 = f.Button("Button26", "clear buffer");
+    // The status line sits at the bottom, in the status bar (BuildStatusBar).
     LinkStatus = OnFixedBackground(f.Label("LinkStatus", {}), Qt::black);
     LinkStatus->setTextInteractionFlags(Qt::TextSelectableByMouse);
     bottom->addWidget(Label40, 0, 0);
@@ -73,7 +74,6 @@ void TForm1::BuildLayout() {
     bottom->addWidget(Label60, 1, 0, Qt::AlignTop);
     bottom->addWidget(Memo10, 1, 1, 2, 1);
     bottom->addWidget(Button26, 2, 0, Qt::AlignTop);
-    bottom->addWidget(LinkStatus, 3, 1);
     outer->addLayout(bottom);
 
     setCentralWidget(central);

@@ -24,6 +24,7 @@ QAction* TForm1::AddDock(QDockWidget* dock, Qt::DockWidgetArea area, QMenu* menu
                          const QKeySequence& shortcut) {
     addDockWidget(area, dock);
     dock->hide();
+    FitDock(dock);
     QAction* action = dock->toggleViewAction();
     action->setObjectName(QString::fromLatin1(objectName));
     action->setText(text);
@@ -115,6 +116,7 @@ bool TForm1::LendPort(const QString& user, const LineSettings& line) {
     GroupBox1->setEnabled(false);
     ShowLinkStatus(
         tr("The port is in use by %1; the pages wait until it is given back.").arg(user));
+    RefreshStatusBar();
     return true;
 }
 
@@ -122,6 +124,7 @@ bool TForm1::ReturnPort(const std::optional<LineSettings>& reopenAt) {
     if (!loan.Held())
         return link.PortIsOpen;
     loan.End();
+    RefreshStatusBar();
     PageControl1->setEnabled(true);
     GroupBox1->setEnabled(true);
     ShowLinkStatus({});

@@ -64,7 +64,10 @@ void TForm1::CreateMonitorDock() {
             return line;
         },
         [this] { ReturnPort(); }, this);
+    // Shown by the menu's entry once placed, so that it is fitted to the screen as it opens.
+    monitorDock->hide();
     addDockWidget(Qt::BottomDockWidgetArea, monitorDock);
+    FitDock(monitorDock);
     // Closing the dock by its own button unticks the menu's entry.
     connect(monitorDock->toggleViewAction(), &QAction::toggled, ActionMonitor,
             &QAction::setChecked);

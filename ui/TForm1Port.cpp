@@ -62,6 +62,7 @@ bool TForm1::OpenPortWithPageSettings(const QString& name) {
     Button6->setEnabled(true);
     portFailure.clear();
     ShowLinkStatus({});
+    RefreshStatusBar();
     return true;
 }
 

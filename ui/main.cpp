@@ -32,6 +32,9 @@ int main(int argc, char* argv[]) {
     QApplication::setDesktopFileName(TALMIRE_APP_ID);
     TForm1 form;
     QApplication::setWindowIcon(ApplicationIcon());
+    form.FitToScreen();
     form.show();
+    // Now the frame's edges are known: the whole window stays on the screen.
+    form.FitToScreen();
     return QApplication::exec();
 }

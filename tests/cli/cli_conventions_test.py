@@ -103,12 +103,12 @@ try:
     # Numbers in JSON are numbers, the fields those of the text; registers as typed.
     numbers = [
         (["hart", "id", "--address", "1"], lambda d: (d["manufacturer"], d["deviceId"]),
-         (38, 1193047), "manufacturer 38 (0x26), device type 6 (0x06), preambles 5, "
-         "device id 1193047 (12 34 57)"),
+         (38, 1193047), "manufacturer 38 (0x26), device type 6 (0x06), "
+         "device id 1193047 (0x123457), preambles 5"),
         (["hart", "vars"], lambda d: [v["value"] for v in d["variables"]][:3],
          [25.5, 1.25, -3.75], "SV 1.25 bar"),
         (["scan", "hart", "--to", "1"], lambda d: [i["deviceId"] for i in d["instruments"]],
-         [1193046, 1193047], "device id 1193046 (12 34 56)"),
+         [1193046, 1193047], "device id 1193046 (0x123456)"),
         (["modbus", "read", "--slave", "1", "--start", "40003", "--count", "2", "--type", "f32"],
          lambda d: d["values"], [{"register": 40003, "value": 25.5}], "40003: 25.5"),
         (["modbus", "read", "--slave", "1", "--base", "0", "--start", "2", "--count", "2",

@@ -91,6 +91,14 @@ try:
     rc, out, _ = cli(sim.link, "--json", "monitor", "modbus", "--every", "10", "--count", "3",
                      "--slave", "1", "--start", "40001", "--registers", "1")
     check("monitor --json gives one JSON line per read", len(out.splitlines()) == 3, out)
+    # The instrument's identity in the HART page's decimal, the hex beside it; JSON numbers.
+    rc, out, _ = cli(sim.link, "hart", "id", "--address", "0")
+    check("hart id reads as the HART page", rc == 0 and "manufacturer 38 (0x26)" in out
+          and "device id 1193046 (0x123456)" in out, out)
+    rc, out, _ = cli(sim.link, "--json", "hart", "id", "--address", "0")
+    identity = json.loads(out) if rc == 0 else {}
+    check("hart id --json gives numbers", identity.get("manufacturer") == 38
+          and identity.get("deviceId") == 1193046, out)
     rc, out, _ = cli(None, "info", env=dict(os.environ, TALMIRE_PORT=sim.link))
     check("--port defaults to TALMIRE_PORT", rc == 0 and "RS485" in out, out)
 

@@ -13,7 +13,10 @@
 #include "ui/TForm1.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QDir>
+#include <QFileInfo>
+#include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
@@ -53,9 +56,7 @@ protected:
         for (int row = 0; row < dialog.CompareTable->rowCount(); ++row) {
             const QString result = dialog.CompareTable->item(row, CompareDialog::Result)->text();
             if (!result.isEmpty())
-                results
-                    [dialog.CompareTable->item(row, CompareDialog::Setting)->text().toStdString()] =
-                        result;
+                results[dialog.KeyOf(row)] = result;
         }
         return results;
     }
@@ -94,7 +95,7 @@ TEST_F(CommissionWindow, ProfileReadSavedComparedWrittenAndVerified) {
     EXPECT_EQ(form->commission->OpenedProfile(), form->commission->ModuleSettings());
 
     OpenEdited({{"slave-address", "007"}});
-    Trigger("ActionCompareProfile");
+    Trigger("ActionWriteProfile");
     ASSERT_TRUE(WaitFor([&] { return !form->commission->compareDialog.isNull(); }))
         << messages.join("|").toStdString();
     CompareDialog& dialog = *form->commission->compareDialog;
@@ -118,6 +119,64 @@ TEST_F(CommissionWindow, ProfileReadSavedComparedWrittenAndVerified) {
     QTest::mouseClick(form->systemPage->Button23, Qt::LeftButton);
     ASSERT_TRUE(WaitFor([&] { return form->systemPage->Edit14->text() == "007"; }, 4000));
     EXPECT_TRUE(messages.isEmpty()) << messages.join("|").toStdString();
+}
+
+TEST_F(CommissionWindow, CompareAsksForAProfileAndNamesRowsAsThePagesDo) {
+    Start({});
+    ReadConfiguration();
+    // A name without an extension is saved as the open dialog lists it; the status line
+    // says what was written.
+    ASSERT_TRUE(form->commission->SaveProfileTo(dir.filePath("plain")));
+    EXPECT_TRUE(QFileInfo::exists(dir.filePath("plain.json")));
+    const int count = static_cast<int>(form->commission->ModuleSettings()->size());
+    EXPECT_TRUE(form->LinkStatus->text().contains(QString::number(count)))
+        << form->LinkStatus->text().toStdString();
+    Profile edited = *form->commission->ModuleSettings();
+    for (ProfileSetting& setting : edited)
+        if (setting.key == "poll-interval")
+            setting.value = "030";
+    std::ofstream(dir.filePath("edited.json").toStdString()) << ProfileToJson(edited);
+
+    // Without an open profile, Compare asks for one, and reads the module beside it.
+    QStringList asked;
+    form->commission->AskProfilePath = [&](const QString& title) {
+        asked << title;
+        return dir.filePath("edited.json");
+    };
+    Trigger("ActionCompareProfile");
+    EXPECT_EQ(asked.size(), 1);
+    ASSERT_TRUE(WaitFor([&] { return !form->commission->compareDialog.isNull(); }))
+        << messages.join("|").toStdString();
+    CompareDialog& dialog = *form->commission->compareDialog;
+    // Compare only shows: the difference is marked but not ticked.
+    EXPECT_TRUE(dialog.TickedKeys().empty());
+    struct Row {
+        std::string key;
+        QString caption;
+    };
+    for (const Row& r : std::vector<Row>{
+             {"poll-interval", "instrument communication interval"},
+             {"rs485.baud", "RS485 Communication Parameter Settings: baud"},
+             {"channel.2.hart.mode", "Instrument 2: HART mode"},
+         }) {
+        const int row = dialog.RowOf(r.key);
+        ASSERT_GE(row, 0) << r.key;
+        QTableWidgetItem* item = dialog.CompareTable->item(row, CompareDialog::Setting);
+        EXPECT_EQ(item->text(), r.caption) << r.key;
+        EXPECT_EQ(item->toolTip().toStdString(), r.key);
+    }
+    // Differences only: the one differing row is left.
+    dialog.DifferencesOnly->setChecked(true);
+    int shown = 0;
+    for (int row = 0; row < dialog.CompareTable->rowCount(); ++row)
+        shown += dialog.CompareTable->isRowHidden(row) ? 0 : 1;
+    EXPECT_EQ(shown, 1);
+    EXPECT_FALSE(dialog.CompareTable->isRowHidden(dialog.RowOf("poll-interval")));
+
+    // Opening says what it loaded: the file and how many settings.
+    ASSERT_TRUE(form->commission->OpenProfileFrom(dir.filePath("plain.json")));
+    EXPECT_TRUE(form->LinkStatus->text().contains("plain.json"));
+    EXPECT_TRUE(form->LinkStatus->text().contains(QString::number(count)));
 }
 
 TEST_F(CommissionWindow, AfterAWriteThePagesShowWhatTheModuleHolds) {
@@ -206,7 +265,7 @@ TEST_F(CommissionWindow, LineSpeedWriteAsksFirstAndThePortFollows) {
 }
 
 TEST_F(CommissionWindow, FindModuleLeavesThePortOpenAtTheLineThatAnswered) {
-    Start({"--baud", "19200", "--parity", "even"});
+    Start({"--baud", "19200", "--parity", "even", "--instruments", "4"});
     ASSERT_EQ(form->ComboBox11->currentText(), "9600");
     Trigger("ActionFindModule");
     ASSERT_FALSE(form->commission->scanDialog.isNull());
@@ -215,6 +274,9 @@ TEST_F(CommissionWindow, FindModuleLeavesThePortOpenAtTheLineThatAnswered) {
     EXPECT_TRUE(form->link.PortIsOpen);
     EXPECT_FALSE(form->PortLent());
     EXPECT_EQ(form->ComboBox11->currentText(), "19200");
+    // The interface's own answer at that line fills the page's interface type and count.
+    EXPECT_EQ(form->ComboBox13->currentText(), "RS485");
+    EXPECT_EQ(form->ComboBox1->currentText(), "4 instrument");
     // A pseudo-terminal cannot carry parity even apart from none, so the simulator answers
     // the first of the two that is tried; odd is told apart.
     EXPECT_TRUE(form->ComboBox10->currentText() == "Even" ||
@@ -241,6 +303,8 @@ TEST_F(CommissionWindow, HartScanFindsTheInstrumentAndADoubleClickChoosesIt) {
     QListWidgetItem* item = dialog.FoundList->item(0);
     EXPECT_EQ(item->data(Qt::UserRole).toInt(), 5);
     EXPECT_TRUE(item->text().startsWith("address 5:")) << item->text().toStdString();
+    // The identity as the HART page shows it, with the frame's hex beside.
+    EXPECT_TRUE(item->text().contains("manufacturer 38 (0x26)")) << item->text().toStdString();
     EXPECT_TRUE(form->link.PortIsOpen);
     emit dialog.FoundList->itemDoubleClicked(item);
     EXPECT_EQ(form->hartPage->ComboBox30->ListValue(), 5);

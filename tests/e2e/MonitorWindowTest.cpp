@@ -20,8 +20,10 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QValueAxis>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 #include <vector>
 
@@ -51,6 +53,9 @@ TEST(MonitorWindow, TwoSecondsOfHartReadsPlottedRecordedThenThePortGoesBack) {
     QTemporaryDir dir;
     const QString csvPath = dir.filePath("monitor.csv");
     ASSERT_TRUE(dock->RecordTo(csvPath));
+    // While recording, the button says so and names the file.
+    auto* record = dock->findChild<QPushButton*>("MonitorRecord");
+    EXPECT_EQ(record->text(), "Recording to monitor.csv");
     QTest::mouseClick(dock->findChild<QPushButton*>("MonitorStartButton"), Qt::LeftButton);
     ASSERT_TRUE(dock->Running()) << messages.join("|").toStdString();
     // The pages wait while the monitor holds the port, and the dock says so.
@@ -73,9 +78,30 @@ TEST(MonitorWindow, TwoSecondsOfHartReadsPlottedRecordedThenThePortGoesBack) {
     EXPECT_EQ(values->item(0, 1)->text(), "25.5"); // last
     EXPECT_EQ(values->item(0, 2)->text(), "25.5"); // minimum
     EXPECT_EQ(values->item(3, 3)->text(), "100");  // maximum of QV
+    // Each unit has its own axis, named by it and scaled to its own lines' values.
+    for (int i = 0; i < 4; ++i) {
+        const QString name = series[i]->name();
+        const QString unit = name.mid(name.indexOf('[') + 1).chopped(1);
+        const QValueAxis* axis = dock->AxisOf(static_cast<std::size_t>(i));
+        ASSERT_NE(axis, nullptr) << i;
+        EXPECT_EQ(axis->titleText(), unit) << name.toStdString();
+        const double low = values->item(i, 2)->text().toDouble();
+        const double high = values->item(i, 3)->text().toDouble();
+        EXPECT_LE(axis->min(), low) << name.toStdString();
+        EXPECT_GE(axis->max(), high) << name.toStdString();
+        EXPECT_LE(axis->max() - axis->min(),
+                  (high - low) * 1.2 + 0.03 * std::max(std::abs(high), 1.0))
+            << name.toStdString() << " on " << axis->min() << ".." << axis->max();
+        for (int j = 0; j < i; ++j) {
+            if (!series[j]->name().endsWith("[" + unit + "]")) {
+                EXPECT_NE(dock->AxisOf(static_cast<std::size_t>(j)), axis) << i << " " << j;
+            }
+        }
+    }
 
     // The CSV: a header with the units, then one row per read with every value.
     dock->RecordTo({});
+    EXPECT_EQ(record->text(), "Record to CSV...");
     QFile csv(csvPath);
     ASSERT_TRUE(csv.open(QIODevice::ReadOnly | QIODevice::Text));
     const QStringList lines = QString::fromUtf8(csv.readAll()).split('\n', Qt::SkipEmptyParts);

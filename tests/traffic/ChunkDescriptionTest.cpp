@@ -37,6 +37,9 @@ const std::string IdentityRequestText = "HART short master-to-slave, address 80 
 const std::string IdentityReplyText =
     "HART short slave-to-master, address 80 (primary master, poll address 0), command 0 read "
     "unique identifier, byte count 14, response 0, device status 00";
+// The instrument the whole answer names, in the HART page's decimal with the frame's hex.
+const std::string IdentityFields =
+    ", manufacturer 38 (0x26), device type 6 (0x06), device id 1193046 (0x123456)";
 
 TEST(HartFrameDescription, DescribesEveryField) {
     struct Case {
@@ -49,9 +52,10 @@ TEST(HartFrameDescription, DescribesEveryField) {
          IdentityRequestText + ", checksum ok"},
         {"identity request, bad checksum", Preambled(5, {0x02, 0x80, 0x00, 0x00, 0x83}),
          IdentityRequestText + ", checksum bad"},
-        {"identity reply", Preambled(5, IdentityReply), IdentityReplyText + ", checksum ok"},
+        {"identity reply", Preambled(5, IdentityReply),
+         IdentityReplyText + IdentityFields + ", checksum ok"},
         {"identity reply, bad checksum", Preambled(5, BadChecksum(IdentityReply)),
-         IdentityReplyText + ", checksum bad"},
+         IdentityReplyText + IdentityFields + ", checksum bad"},
         {"secondary master, poll address 5", Preambled(2, {0x02, 0x05, 0x00, 0x00, 0x07}),
          "HART short master-to-slave, address 05 (secondary master, poll address 5), command 0 "
          "read unique identifier, byte count 0, checksum ok"},
@@ -242,7 +246,7 @@ TEST(DescribeChunk, TriesConfigurationThenHartThenModbus) {
         {"other text", Rx, Text("QQS OK"), nullptr, "text reply"},
         {"setting text received is no request", Rx, Text("JTM:050"), nullptr, "text reply"},
         {"HART reply", Rx, Preambled(5, IdentityReply), nullptr,
-         IdentityReplyText + ", checksum ok"},
+         IdentityReplyText + IdentityFields + ", checksum ok"},
         {"MODBUS request",
          Tx,
          {0x01, 0x03, 0x00, 0x00, 0x00, 0x0A, 0xC5, 0xCD},

@@ -91,7 +91,8 @@ TEST(TrafficLogModel, ScriptedSessionShowsEveryColumn) {
 
     const QString hartReply = "HART short slave-to-master, address 80 (primary master, poll "
                               "address 0), command 0 read unique identifier, byte count 14, "
-                              "response 0, device status 00, checksum ";
+                              "response 0, device status 00, manufacturer 38 (0x26), "
+                              "device type 6 (0x06), device id 1193046 (0x123456), checksum ";
     const QString hartRequest = "HART short master-to-slave, address 80 (primary master, poll "
                                 "address 0), command 0 read unique identifier, byte count 0, "
                                 "checksum ok";

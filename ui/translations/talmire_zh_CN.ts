@@ -63,6 +63,14 @@
         <source>This is not a profile: %1</source>
         <translation>这不是配置文件：%1</translation>
     </message>
+    <message>
+        <source>Saved %1: %2 settings of the module.</source>
+        <translation>已保存 %1：模块的 %2 项设置。</translation>
+    </message>
+    <message>
+        <source>Opened %1: %2 settings of the module.</source>
+        <translation>已打开 %1：模块的 %2 项设置。</translation>
+    </message>
 </context>
 <context>
     <name>CompareDialog</name>
@@ -197,6 +205,10 @@ If the window is connected on that side, it follows the module to the new settin
     <message>
         <source>a group</source>
         <translation>某一组</translation>
+    </message>
+    <message>
+        <source>&amp;Differences only</source>
+        <translation>仅显示差异(&amp;D)</translation>
     </message>
 </context>
 <context>
@@ -364,6 +376,14 @@ If the window is connected on that side, it follows the module to the new settin
         <source>CSV files (*.csv)</source>
         <translation>CSV 文件 (*.csv)</translation>
     </message>
+    <message>
+        <source>Recording to %1</source>
+        <translation>正在记录到 %1</translation>
+    </message>
+    <message>
+        <source>Recording to %1; click to stop.</source>
+        <translation>正在记录到 %1；点击停止。</translation>
+    </message>
 </context>
 <context>
     <name>QObject</name>
@@ -530,6 +550,10 @@ If the window is connected on that side, it follows the module to the new settin
     <message>
         <source>%1 answered.</source>
         <translation>%1 个应答。</translation>
+    </message>
+    <message>
+        <source>address %1: %2</source>
+        <translation>地址 %1：%2</translation>
     </message>
 </context>
 <context>
@@ -1046,6 +1070,26 @@ If the window is connected on that side, it follows the module to the new settin
         <source>line errors: check speed and parity</source>
         <translation>线路错误：请检查波特率和校验</translation>
     </message>
+    <message>
+        <source>port closed</source>
+        <translation>端口已关闭</translation>
+    </message>
+    <message>
+        <source>round trip %1 ms</source>
+        <translation>往返 %1 ms</translation>
+    </message>
+    <message>
+        <source>last answer %1 s ago</source>
+        <translation>上次应答于 %1 秒前</translation>
+    </message>
+    <message>
+        <source>no answer yet</source>
+        <translation>尚无应答</translation>
+    </message>
+    <message>
+        <source>port in use by %1</source>
+        <translation>端口正被%1使用</translation>
+    </message>
 </context>
 <context>
     <name>TrafficDock</name>
@@ -1127,6 +1171,117 @@ If the window is connected on that side, it follows the module to the new settin
     <message>
         <source>Round trip (ms)</source>
         <translation>往返 (ms)</translation>
+    </message>
+</context>
+<context>
+    <name>SettingCaptions</name>
+    <message>
+        <source>communication interface type</source>
+        <translation>通讯接口类型</translation>
+    </message>
+    <message>
+        <source>communication interface type: instruments</source>
+        <translation>通讯接口类型：仪表数</translation>
+    </message>
+    <message>
+        <source>Display Parameter Configuration %1: value</source>
+        <translation>显示参数配置 %1：数值</translation>
+    </message>
+    <message>
+        <source>Display Parameter Configuration %1: format</source>
+        <translation>显示参数配置 %1：格式</translation>
+    </message>
+    <message>
+        <source>Module operating mode</source>
+        <translation>模块工作模式</translation>
+    </message>
+    <message>
+        <source>MODBUS Slave Address</source>
+        <translation>MODBUS 从站地址</translation>
+    </message>
+    <message>
+        <source>instrument communication interval</source>
+        <translation>仪表通讯间隔</translation>
+    </message>
+    <message>
+        <source>Variable 1 coefficient</source>
+        <translation>变量 1 系数</translation>
+    </message>
+    <message>
+        <source>Variable 1 coefficient: value</source>
+        <translation>变量 1 系数：数值</translation>
+    </message>
+    <message>
+        <source>RS232 Communication Parameter Settings: baud</source>
+        <translation>RS232 通讯参数设置：波特率</translation>
+    </message>
+    <message>
+        <source>RS232 Communication Parameter Settings: parity</source>
+        <translation>RS232 通讯参数设置：校验</translation>
+    </message>
+    <message>
+        <source>RS485 Communication Parameter Settings: baud</source>
+        <translation>RS485 通讯参数设置：波特率</translation>
+    </message>
+    <message>
+        <source>RS485 Communication Parameter Settings: parity</source>
+        <translation>RS485 通讯参数设置：校验</translation>
+    </message>
+    <message>
+        <source>enabled</source>
+        <translation>启用</translation>
+    </message>
+    <message>
+        <source>HART mode</source>
+        <translation>HART 模式</translation>
+    </message>
+    <message>
+        <source>Instrument type</source>
+        <translation>仪表类型</translation>
+    </message>
+    <message>
+        <source>Prefix length</source>
+        <translation>前导码长度</translation>
+    </message>
+    <message>
+        <source>Clear cache time</source>
+        <translation>清除缓存时间</translation>
+    </message>
+    <message>
+        <source>current (RTU_ADR)</source>
+        <translation>电流 (RTU_ADR)</translation>
+    </message>
+    <message>
+        <source>variable_%1(RTU_ADR)</source>
+        <translation>变量_%1(RTU_ADR)</translation>
+    </message>
+    <message>
+        <source>address bits</source>
+        <translation>地址位数</translation>
+    </message>
+    <message>
+        <source>variable %1: instrument command number</source>
+        <translation>变量 %1：仪表命令号</translation>
+    </message>
+    <message>
+        <source>variable %1: data start address</source>
+        <translation>变量 %1：数据起始地址</translation>
+    </message>
+    <message>
+        <source>variable %1: data length</source>
+        <translation>变量 %1：数据长度</translation>
+    </message>
+    <message>
+        <source>read instrument command %1</source>
+        <translation>读仪表命令 %1</translation>
+    </message>
+    <message>
+        <source>read instrument command %1: bytes</source>
+        <translation>读仪表命令 %1：字节</translation>
+    </message>
+    <message>
+        <source>Instrument %1: %2</source>
+        <translation>仪表 %1：%2</translation>
     </message>
 </context>
 </TS>
