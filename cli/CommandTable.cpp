@@ -20,7 +20,10 @@ QList<QCommandLineOption> RangeOptions(int from, int to) {
     return {
         Opt("from", "first address (default " + QString::number(from) + ")", "N",
             QString::number(from)),
-        Opt("to", "last address (default " + QString::number(to) + ")", "N", QString::number(to))};
+        Opt("to", "last address (default " + QString::number(to) + ")", "N", QString::number(to)),
+        Opt("fast", "once an address answers (until then the full time-out applies), wait a "
+                    "few times its turnaround plus the frames' time on the line at each further "
+                    "one; every address found is asked again with the full time-out")};
 }
 QList<QCommandLineOption> ModbusOptions() {
     return {Opt("slave", "slave address 1-247", "S"),
@@ -200,10 +203,11 @@ const QList<CommandSpec>& Commands() {
              "module answers the communication query.",
              {},
              RunScanLine},
-            {"scan hart", "[--from 0 --to 15]", "command 0 at each polling address",
+            {"scan hart", "[--from 0 --to 15] [--fast]", "command 0 at each polling address",
              "Sends command 0 to each polling address and lists the instruments that answer.",
              RangeOptions(0, 15) << PreamblesOption, RunScanHart},
-            {"scan modbus", "[--from 1 --to 247]", "a one-register read at each slave address",
+            {"scan modbus", "[--from 1 --to 247] [--fast]",
+             "a one-register read at each slave address",
              "Reads register 0 at each slave address and lists the slaves that answer "
              "(an exception answer counts).",
              RangeOptions(1, 247), RunScanModbus},

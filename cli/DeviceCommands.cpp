@@ -18,6 +18,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <map>
 #include <thread>
 
 namespace {
@@ -167,26 +168,26 @@ Variables ReadVariables(CommandContext& c, const HartIdentity& identity) {
     return out;
 }
 
-template <typename Probe>
-int Scan(CommandContext& c, int low, int high, const char* what, const char* step, Probe probe) {
+template <typename Describe>
+int Scan(CommandContext& c, int low, int high, const char* what, const char* step,
+         const AddressProbe& probe, Describe describe) {
     const int from = IntegerArgument(c.parser.value("from"), "--from", low, high);
     const int to = IntegerArgument(c.parser.value("to"), "--to", from, high);
     if (!c.session.Options().timeoutGiven) {
         c.session.SetTimeout(ScanTimeout);
     }
+    const ScanTiming timing{c.session.Timeout(), c.parser.isSet("fast"), c.session.Line().baud,
+                            c.session.Line().parity};
     QJsonArray found;
     std::string text;
     ScanAddresses(
-        from, to,
+        from, to, timing, probe,
         [&](int address) {
-            const auto hit = probe(address);
-            if (hit) {
-                found.append(hit->first);
-                text += hit->second;
-            }
-            return hit.has_value();
+            const auto hit = describe(address);
+            found.append(hit.first);
+            text += hit.second;
         },
-        {}, c.session.TerminalProgress(step));
+        c.session.TerminalProgress(step));
     c.session.Print(QJsonObject{{what, found}},
                     text.empty() ? std::string("nothing answered\n") : text);
     return found.isEmpty() ? ExitNoAnswer : ExitOk;
@@ -272,24 +273,28 @@ int RunScanLine(CommandContext& c) {
 }
 
 int RunScanHart(CommandContext& c) {
+    std::map<int, HartIdentity> identities;
     return Scan(
         c, 0, HartPollAddressItems - 1, "instruments", "scan hart: address",
-        [&](int address) -> std::optional<std::pair<QJsonValue, std::string>> {
-            const auto id = TryIdentity(c, address);
-            if (!id) {
-                return std::nullopt;
+        [&](int address, milliseconds wait) {
+            std::optional<HartIdentity> id;
+            const ProbeAnswer answer = ProbeHart(c.session, Preambles(c), address, wait, id);
+            if (id) {
+                identities[address] = *id;
             }
-            return std::pair{QJsonValue(IdentityJson(address, *id)), IdentityText(address, *id)};
+            return answer;
+        },
+        [&](int address) {
+            const HartIdentity& id = identities.at(address);
+            return std::pair{QJsonValue(IdentityJson(address, id)), IdentityText(address, id)};
         });
 }
 
 int RunScanModbus(CommandContext& c) {
     return Scan(
         c, 1, 247, "slaves", "scan modbus: slave",
-        [&](int slave) -> std::optional<std::pair<QJsonValue, std::string>> {
-            if (!ProbeModbus(c.session, slave)) {
-                return std::nullopt;
-            }
+        [&](int slave, milliseconds wait) { return ProbeModbus(c.session, slave, wait); },
+        [](int slave) {
             return std::pair{QJsonValue(slave), "slave " + std::to_string(slave) + " answers\n"};
         });
 }

@@ -9,6 +9,7 @@
 #include "ui/EngineTask.h"
 #include "ui/TForm1.h"
 
+#include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -59,6 +60,12 @@ ScanDialog::ScanDialog(TForm1& form_, Kind kind_, LineSettings line_)
     range->addWidget(FromAddress);
     range->addWidget(new QLabel(tr("to:"), this));
     range->addWidget(ToAddress);
+    FastScan = new QCheckBox(tr("&Fast"), this);
+    FastScan->setObjectName("FastScan");
+    FastScan->setToolTip(tr("Once an address answers, wait a few times its turnaround at each "
+                            "further one instead of the full time-out; every address found is "
+                            "asked again with the full time-out."));
+    range->addWidget(FastScan);
     range->addStretch();
     layout->addLayout(range);
     for (int i = 0; i < range->count(); ++i) {
@@ -156,25 +163,40 @@ void ScanDialog::Start() {
         return;
     }
     const std::string preambles = form.hartPage->Edit9->text().toStdString();
-    task->Start([this, at = line, from, to, preambles](const Progress& progress) {
+    ScanTiming timing{ScanTimeout, FastScan->isChecked(), line.baud, line.parity};
+    if (timing.fast) {
+        // The address the page holds is asked first: where a module answers there, the whole
+        // range goes at the fast pace.
+        bool ok = false;
+        const int expected = kind == Kind::Hart ? form.hartPage->ComboBox30->ItemIndex()
+                                                : form.modbusPage->Edit18->text().toInt(&ok);
+        if (kind == Kind::Hart || ok)
+            timing.first = expected;
+    }
+    task->Start([this, at = line, from, to, preambles, timing](const Progress& progress) {
         ModuleLine moduleLine(at, ScanTimeout);
         if (kind == Kind::Hart) {
+            std::optional<HartIdentity> id;
             ScanAddresses(
-                from, to,
-                [&](int address) {
-                    const auto id = ProbeHart(moduleLine, preambles, address);
-                    if (id) {
-                        const QString text = tr("address %1: %2")
-                                                 .arg(address)
-                                                 .arg(QString::fromStdString(IdentityText(*id)));
-                        task->Post([this, address, text] { Found(address, text); });
-                    }
-                    return id.has_value();
+                from, to, timing,
+                [&](int address, std::chrono::milliseconds wait) {
+                    return ProbeHart(moduleLine, preambles, address, wait, id);
                 },
-                {}, progress);
+                [&](int address) {
+                    // Told right after the answer at the full time-out, whose identity `id`
+                    // still holds.
+                    const QString text = tr("address %1: %2")
+                                             .arg(address)
+                                             .arg(QString::fromStdString(IdentityText(*id)));
+                    task->Post([this, address, text] { Found(address, text); });
+                },
+                progress);
         } else {
             ScanAddresses(
-                from, to, [&](int slave) { return ProbeModbus(moduleLine, slave); },
+                from, to, timing,
+                [&](int slave, std::chrono::milliseconds wait) {
+                    return ProbeModbus(moduleLine, slave, wait);
+                },
                 [this](int slave) {
                     task->Post([this, slave] { Found(slave, tr("slave %1 answers").arg(slave)); });
                 },

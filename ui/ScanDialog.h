@@ -12,6 +12,7 @@
 
 #include <vector>
 
+class QCheckBox;
 class QLabel;
 class QListWidget;
 class QListWidgetItem;
@@ -33,6 +34,9 @@ public:
     QLabel* Summary;
     QSpinBox* FromAddress;
     QSpinBox* ToAddress;
+    // Once an address answers, the further ones are asked with a wait taken from its
+    // turnaround instead of the full time-out.
+    QCheckBox* FastScan;
     QListWidget* FoundList;
     QProgressBar* ScanProgress;
     QPushButton* StartButton;

@@ -460,6 +460,14 @@ If the window is connected on that side, it follows the module to the new settin
         <translation>在 %1 上扫描 MODBUS 从站</translation>
     </message>
     <message>
+        <source>&amp;Fast</source>
+        <translation>快速(&amp;F)</translation>
+    </message>
+    <message>
+        <source>Once an address answers, wait a few times its turnaround at each further one instead of the full time-out; every address found is asked again with the full time-out.</source>
+        <translation>一旦某个地址应答，其后每个地址只等待其应答时间的数倍，而不是完整的超时时间；每个找到的地址都会以完整的超时时间再询问一次。</translation>
+    </message>
+    <message>
         <source>From address:</source>
         <translation>起始地址：</translation>
     </message>
