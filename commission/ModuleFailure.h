@@ -1,7 +1,9 @@
 #pragma once
 
 // Why an exchange with the module, or a sequence of them, ended early. The statuses are the
-// command-line tool's exit statuses, so it passes them on unchanged.
+// command-line tool's exit statuses, so it passes them on unchanged; all but
+// FailureCancelled: only the window's Cancel stops a sequence, so the command line never
+// exits with 5 (an interrupt ends it by its signal).
 
 #include <stdexcept>
 #include <string>

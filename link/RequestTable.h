@@ -76,8 +76,9 @@ inline constexpr int ReplyMs = 3000;
 inline constexpr int InitialReplyMs = 1000;
 // Reply decoding runs this long after a chunk arrived.
 inline constexpr int DecodeDelayMs = 300;
-// The receive path pauses this long before it takes a chunk, so that a reply arriving in
-// pieces can complete.
+// The receive path pauses this long before it takes each chunk. The serial component has
+// already cut the chunk at the line's idle gap, so the pause joins nothing: a reply that
+// arrives in pieces still comes as several chunks, and the decode reads the last one.
 inline constexpr int ReceivePauseMs = 300;
 // After a command that changes the module's own line the port closes this much later.
 inline constexpr int AutoCloseMs = 2000;

@@ -1,7 +1,5 @@
 #include "sim/SimLine.h"
 
-#include "sim/ModuleState.h"
-
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -9,7 +7,6 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
-#include <fstream>
 #include <poll.h>
 #include <sys/stat.h>
 #include <termios.h>
@@ -126,86 +123,14 @@ int SimLine::LineParity() const {
     return options.rs485Side ? s.rs485[1] : s.rs232[1];
 }
 
-bool SimLine::SetUpModule() {
-    if (!options.statePath.empty()) {
-        // A state file is a few KiB of setting frames: a device or a huge file is refused
-        // rather than read without end.
-        constexpr std::uintmax_t MaxStateBytes = 1024 * 1024;
-        std::error_code status;
-        const auto kind = std::filesystem::status(options.statePath, status).type();
-        if (kind != std::filesystem::file_type::not_found &&
-            (kind != std::filesystem::file_type::regular ||
-             std::filesystem::file_size(options.statePath, status) > MaxStateBytes)) {
-            std::fprintf(stderr, "talmire-sim: %s: not a regular file of at most 1 MiB\n",
-                         options.statePath.c_str());
-            return false;
-        }
-        std::ifstream file(options.statePath);
-        if (file) {
-            std::string text(MaxStateBytes + 1, '\0');
-            file.read(text.data(), static_cast<std::streamsize>(text.size()));
-            text.resize(static_cast<std::size_t>(file.gcount()));
-            std::string error;
-            if (text.size() > MaxStateBytes) {
-                error = "larger than 1 MiB";
-            }
-            if (!error.empty() || !LoadModuleState(module, text, error)) {
-                std::fprintf(stderr, "talmire-sim: %s: %s\n", options.statePath.c_str(),
-                             error.c_str());
-                return false;
-            }
-        }
-    }
-    ModuleSettings& s = module.MutableSettings();
-    auto& side = options.rs485Side ? s.rs485 : s.rs232;
-    if (options.baudIndex) {
-        const int highest = options.rs485Side ? 6 : 4; // the RS232 side stops at 19200
-        if (*options.baudIndex > highest) {
-            std::fprintf(stderr, "talmire-sim: the %s side runs at most at %u baud\n",
-                         options.rs485Side ? "RS485" : "RS232",
-                         TalmireModule::BaudForIndex(highest));
-            return false;
-        }
-        side[0] = *options.baudIndex;
-    }
-    if (options.parityIndex)
-        side[1] = *options.parityIndex;
-    if (options.instrumentCountIndex)
-        s.instrumentCount = *options.instrumentCountIndex;
-    if (options.modbusSlave)
-        s.address = *options.modbusSlave;
-    if (options.hartAddress)
-        for (int k = 0; k < TalmireModule::MaxInstruments; ++k)
-            module.Instrument(k).SetPollAddress((*options.hartAddress + k) % 16);
-    SaveState();
-    return true;
-}
-
-void SimLine::SaveState() {
-    if (options.statePath.empty())
-        return;
-    std::string state = SaveModuleState(module);
-    if (state == savedState)
-        return;
-    // Written beside and renamed, so a reader never sees half a file.
-    const std::string fresh = options.statePath + ".new";
-    {
-        std::ofstream file(fresh, std::ios::trunc);
-        file << state;
-        if (!file.flush()) {
-            std::fprintf(stderr, "talmire-sim: cannot write %s\n", fresh.c_str());
-            return;
-        }
-    }
-    if (std::rename(fresh.c_str(), options.statePath.c_str()) != 0) {
-        std::fprintf(stderr, "talmire-sim: cannot write %s: %s\n", options.statePath.c_str(),
-                     std::strerror(errno));
-        return;
-    }
-    savedState = std::move(state);
-}
-
 bool SimLine::Open() {
+    // Taken before the state file is read or written: a second simulator on the same link
+    // touches neither the link nor the first one's state.
+    std::string refusal;
+    if (options.device.empty() && options.listen.empty() && !linkLock.Take(options.link, refusal)) {
+        std::fprintf(stderr, "talmire-sim: %s\n", refusal.c_str());
+        return false;
+    }
     if (!SetUpModule())
         return false;
     lineBaud = module.LineBaud(options.rs485Side);

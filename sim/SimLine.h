@@ -4,6 +4,7 @@
 // a real serial device, or a TCP connection; frames cut at the line's idle gap, replies paced at
 // line speed.
 
+#include "sim/LinkLock.h"
 #include "sim/SimOptions.h"
 #include "sim/TalmireModule.h"
 
@@ -20,6 +21,12 @@ public:
 
     // Opens the line; false with a message on stderr when it cannot.
     bool Open();
+    // After a failed Open: whether an option was refused (rather than the line or the
+    // state file failing).
+    bool OptionRefused() const { return optionRefused; }
+    // The module as it starts or now is (the ready line describes it).
+    const TalmireModule& Module() const { return module; }
+    bool Rs485Side() const { return options.rs485Side; }
     // The path the tool opens.
     const std::string& ToolPath() const { return toolPath; }
     // Serves frames until `stopFd` becomes readable (0) or, with `exitOnHangup`, until the
@@ -54,4 +61,6 @@ private:
     std::uint32_t lineBaud = 9600;
     int lineParity = 0;
     std::string savedState;
+    LinkLock linkLock;
+    bool optionRefused = false;
 };

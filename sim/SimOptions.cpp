@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 
 std::string SimUsage() {
@@ -23,14 +24,14 @@ std::string SimUsage() {
            "  --parity none|odd|even  the parity of that side (default none; on a\n"
            "                    pseudo-terminal none and even cannot be told apart)\n"
            "  --hart-address A  polling address 0-15 of the first HART instrument (the\n"
-           "                    others follow it: A+1, A+2 ...; default 0)\n"
+           "                    others follow it: A+1, A+2 ..., up to 15; default 0)\n"
            "  --instruments 1|4|8  instruments behind the module, each with its own\n"
            "                    channel settings, device id and values (default 1)\n"
            "  --modbus-slave S  the module's MODBUS slave address 1-247 (default 1)\n"
            "  --state FILE      start from the configuration saved in FILE (when it\n"
-           "                    exists; the options above override it) and save the whole\n"
-           "                    configuration there after every change, one setting frame\n"
-           "                    a line\n"
+           "                    exists; the options above override it, and say so) and\n"
+           "                    save the whole configuration there after every change,\n"
+           "                    one setting frame a line\n"
            "  --gap-ms N        pause N ms in the middle of every reply (splits replies\n"
            "                    into two chunks when N is above 100)\n"
            "  --frame-gap-ms N  silence that ends a received frame (default 20; a MODBUS\n"
@@ -42,6 +43,43 @@ std::string SimUsage() {
            "  --version         the version\n"
            "  --help            this text\n";
 }
+
+int InstrumentsForIndex(int index) {
+    static constexpr int Counts[] = {1, 4, 8};
+    return index >= 0 && index < 3 ? Counts[index] : 1;
+}
+
+std::optional<std::string> HartAddressRefusal(int first, int count) {
+    if (first + count - 1 <= 15)
+        return std::nullopt;
+    return "--hart-address " + std::to_string(first) + " leaves no room for " +
+           std::to_string(count) + " instruments: with " + std::to_string(count) +
+           " the first polling address is at most " + std::to_string(16 - count);
+}
+
+namespace {
+
+// Values each valid alone that the module cannot take together.
+bool CheckCombination(const SimOptions& options) {
+    if (!options.listen.empty() && !options.device.empty()) {
+        std::fprintf(stderr, "talmire-sim: --listen and --device exclude each other\n");
+        return false;
+    }
+    if (!options.rs485Side && options.baudIndex && *options.baudIndex > 4) {
+        std::fprintf(stderr, "talmire-sim: the RS232 side runs at most at 19200 baud\n");
+        return false;
+    }
+    if (options.hartAddress && options.instrumentCountIndex) {
+        if (const auto refusal = HartAddressRefusal(
+                *options.hartAddress, InstrumentsForIndex(*options.instrumentCountIndex))) {
+            std::fprintf(stderr, "talmire-sim: %s\n", refusal->c_str());
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
 
 bool ParseSimOptions(int argc, char** argv, SimOptions& options, bool& help) {
     help = false;
@@ -157,9 +195,5 @@ bool ParseSimOptions(int argc, char** argv, SimOptions& options, bool& help) {
             return false;
         }
     }
-    if (!options.listen.empty() && !options.device.empty()) {
-        std::fprintf(stderr, "talmire-sim: --listen and --device exclude each other\n");
-        return false;
-    }
-    return true;
+    return CheckCombination(options);
 }

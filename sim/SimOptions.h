@@ -31,3 +31,8 @@ struct SimOptions {
 // when the usage text was asked for.
 bool ParseSimOptions(int argc, char** argv, SimOptions& options, bool& help);
 std::string SimUsage();
+// The instruments behind the module for an index of `instrumentCountIndex`: 1, 4 or 8.
+int InstrumentsForIndex(int index);
+// Why `count` instruments cannot follow one another from the polling address `first`
+// (they would run past 15); empty when they can.
+std::optional<std::string> HartAddressRefusal(int first, int count);

@@ -1,6 +1,7 @@
 // talmire-sim: the TALMIRE module and its HART instrument on a pseudo-terminal.
 
 #include "sim/SimLine.h"
+#include "sim/SimReport.h"
 
 #include <csignal>
 #include <cstdio>
@@ -39,8 +40,8 @@ int main(int argc, char** argv) {
 
     SimLine line(options);
     if (!line.Open())
-        return 1;
-    std::printf("talmire-sim: module ready on %s\n", line.ToolPath().c_str());
+        return line.OptionRefused() ? 2 : 1;
+    std::printf("%s\n", ReadyLine(line.ToolPath(), line.Module(), line.Rs485Side()).c_str());
     std::fflush(stdout);
     return line.Run(stopPipe[0]);
 }

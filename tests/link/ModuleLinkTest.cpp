@@ -1,5 +1,5 @@
-// The link library without a window: the request table, every request kind against
-// talmire-sim, the time-out reports and a reply that arrives in two chunks.
+// The link library without a window: every request kind against talmire-sim, the time-out
+// reports and their intervals, and a reply that arrives in two chunks.
 
 #include "link/ModuleLink.h"
 #include "config/ConfigFrames.h"
@@ -12,66 +12,12 @@
 #include <QElapsedTimer>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <memory>
 #include <variant>
 
 namespace {
-
-TEST(RequestTable, EveryKindItsCodeReportRouteAndDecoder) {
-    using R = RequestKind;
-    using T = TimeoutReport;
-    using D = ReplyDecoder;
-    constexpr auto Keep = TimeoutStart::KeepInterval;
-    constexpr auto Fresh = TimeoutStart::FreshInterval;
-    constexpr auto Start = DecodeAction::Start;
-    constexpr auto Leave = DecodeAction::Leave;
-    struct Case {
-        RequestKind kind;
-        int code;
-        TimeoutReport report;
-        TimeoutStart start;
-        ReceiveRoute route;
-        ReplyDecoder decoder;
-        bool decodeEnds;
-    };
-    // Chunk routes: shown as text or hex, what happens to the decode, whether the
-    // request ends.
-    const ReceiveRoute textDecoded{false, Start, false};
-    const ReceiveRoute hexDecoded{true, Start, false};
-    const ReceiveRoute hexShown{true, Leave, false};
-    const ReceiveRoute textEnds{false, Leave, true};
-    const ReceiveRoute textStops{false, DecodeAction::Stop, false};
-    const Case cases[] = {
-        {R::DisplaySetting, 1000, T::Setting, Fresh, textStops, D::None, false},
-        {R::Communication, 201, T::Connection, Fresh, textDecoded, D::Communication, true},
-        {R::SystemParameters, 202, T::ParameterQuery, Fresh, textDecoded, D::SystemParameters,
-         false},
-        {R::ChannelParameters, 301, T::ParameterQuery, Fresh, textDecoded, D::ChannelParameters,
-         false},
-        {R::HartIdentity, 100, T::Setting, Keep, hexDecoded, D::HartIdentity, false},
-        // Same code as the identity query: the same route and decode, its own report.
-        {R::DisplayTest, 100, T::DisplayTest, Fresh, hexDecoded, D::HartIdentity, false},
-        {R::HartDynamicVariables, 103, T::Setting, Keep, hexDecoded, D::HartDynamicVariables,
-         false},
-        {R::HartManual, 104, T::Setting, Keep, hexShown, D::None, false},
-        {R::HartWriteAddress, 106, T::Setting, Fresh, hexShown, D::None, false},
-        {R::ModbusTest, 302, T::Connection, Fresh, hexShown, D::None, false},
-        {R::Setting, 200, T::Setting, Fresh, textEnds, D::None, false},
-        {R::None, 0, T::None, Fresh, textEnds, D::None, false},
-        // Anything outside the enum is handled as nothing pending.
-        {static_cast<RequestKind>(200), 0, T::None, Fresh, textEnds, D::None, false},
-    };
-    for (const Case& c : cases) {
-        const RequestRule& rule = RuleOf(c.kind);
-        SCOPED_TRACE(rule.name);
-        EXPECT_EQ(rule.code, c.code);
-        EXPECT_EQ(rule.timeout, c.report);
-        EXPECT_EQ(rule.timeoutStart, c.start);
-        EXPECT_EQ(rule.route, c.route);
-        EXPECT_EQ(rule.decoder, c.decoder);
-        EXPECT_EQ(rule.decodeEndsRequest, c.decodeEnds);
-    }
-}
 
 bool WaitFor(const std::function<bool()>& done, int ms = 4000) {
     return WaitForEvents(done, ms);
@@ -194,8 +140,11 @@ TEST_F(SimLink, DecodedKindsGiveTypedReplies) {
 }
 
 TEST_F(SimLink, UndecodedKindsAreShownByTheirRoute) {
-    HartIdentity identity;
-    identity.deviceId = {0x12, 0x34, 0x56};
+    using Identity = std::optional<HartIdentity>;
+    const auto identity =
+        Ask<Identity>(*this, RequestKind::HartIdentity, HartIdentityQuery("5", 0, 0),
+                      [](const Identity& i) { return i.has_value(); });
+    ASSERT_TRUE(identity);
     struct Case {
         RequestKind kind;
         FrameResult frame;
@@ -210,6 +159,9 @@ TEST_F(SimLink, UndecodedKindsAreShownByTheirRoute) {
          RequestKind::ModbusTest},
         {RequestKind::HartManual, HartManualFrame("5", "02 80 00 00"), "FF ",
          RequestKind::HartManual},
+        // The instrument keeps its poll address 0.
+        {RequestKind::HartWriteAddress, HartWriteAddress("5", 0, *identity, 0), "FF ",
+         RequestKind::HartWriteAddress},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(RuleOf(c.kind).name);
@@ -225,27 +177,58 @@ TEST_F(SimLink, UndecodedKindsAreShownByTheirRoute) {
     EXPECT_TRUE(timeouts.empty());
 }
 
-TEST_F(LinkFixture, TimeoutReportsByKind) {
-    // No port: every request goes unanswered.
-    struct Case {
-        RequestKind kind;
+// Every request left unanswered: the report it gets, and whether it waits the interval last
+// set (the HART queries) or a fresh 3000 ms.
+struct TimeoutCase {
+    RequestKind kind;
+    TimeoutReport report;
+    bool keepsInterval;
+};
+using R = RequestKind;
+using T = TimeoutReport;
+
+std::vector<TimeoutCase> EveryKind() {
+    struct Group {
         TimeoutReport report;
-        int intervalMs;
+        bool keepsInterval;
+        std::vector<RequestKind> kinds;
     };
-    // The HART queries keep the interval last set; the first request runs on the initial one.
-    const Case cases[] = {
-        {RequestKind::HartIdentity, TimeoutReport::Setting, 1000},
-        {RequestKind::Communication, TimeoutReport::Connection, 3000},
-        {RequestKind::HartDynamicVariables, TimeoutReport::Setting, 3000},
-        {RequestKind::SystemParameters, TimeoutReport::ParameterQuery, 3000},
-        {RequestKind::DisplayTest, TimeoutReport::DisplayTest, 3000},
+    const Group groups[] = {
+        {T::Setting, true, {R::HartIdentity, R::HartDynamicVariables, R::HartManual}},
+        {T::Setting, false, {R::HartWriteAddress, R::Setting, R::DisplaySetting}},
+        {T::DisplayTest, false, {R::DisplayTest}},
+        {T::Connection, false, {R::Communication, R::ModbusTest}},
+        {T::ParameterQuery, false, {R::SystemParameters, R::ChannelParameters}},
+        // A kind outside the enum is handled as nothing pending.
+        {T::None, false, {R::None, static_cast<RequestKind>(200)}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(RuleOf(c.kind).name);
-        link.Send(c.kind, {0x51});
-        EXPECT_EQ(link.Timer3->Interval(), c.intervalMs);
+    std::vector<TimeoutCase> cases;
+    for (const Group& g : groups)
+        for (const RequestKind kind : g.kinds)
+            cases.push_back({kind, g.report, g.keepsInterval});
+    return cases;
+}
+
+TimeoutCase CaseOf(RequestKind kind) {
+    const std::vector<TimeoutCase> cases = EveryKind();
+    return *std::find_if(cases.begin(), cases.end(),
+                         [kind](const TimeoutCase& c) { return c.kind == kind; });
+}
+
+TEST_F(LinkFixture, TimeoutReportsByKind) {
+    // No port: every request goes unanswered. The first request runs on the initial 1000 ms;
+    // after it the HART queries keep the 3000 ms the others set.
+    int interval = 1000;
+    for (const RequestKind kind : {R::HartIdentity, R::Communication, R::HartDynamicVariables,
+                                   R::SystemParameters, R::DisplayTest}) {
+        SCOPED_TRACE(RuleOf(kind).name);
+        const TimeoutCase c = CaseOf(kind);
+        if (!c.keepsInterval)
+            interval = 3000;
+        link.Send(kind, {0x51});
+        EXPECT_EQ(link.Timer3->Interval(), interval);
         EXPECT_EQ(link.TimeoutKind, c.report);
-        EXPECT_EQ(sent.back(), c.kind);
+        EXPECT_EQ(sent.back(), kind);
     }
     // The last request replaced the others: one report, after its own interval, and the
     // request is still the pending one.
@@ -255,6 +238,43 @@ TEST_F(LinkFixture, TimeoutReportsByKind) {
     EXPECT_GE(clock.elapsed(), 2950);
     EXPECT_EQ(timeouts, std::vector<TimeoutReport>{TimeoutReport::DisplayTest});
     EXPECT_EQ(link.PendingRequest, RequestKind::DisplayTest);
+}
+
+TEST(ModuleLinkTimeout, EveryKindReportsAfterItsOwnInterval) {
+    // Each request on a link of its own, all at once, no port: the HART queries run on the
+    // interval last set (the initial 1000 ms here), every other request on a fresh 3000 ms.
+    const std::vector<TimeoutCase> cases = EveryKind();
+    struct Seen {
+        std::vector<TimeoutReport> reports;
+        qint64 atMs = -1;
+    };
+    const std::size_t count = cases.size();
+    std::vector<std::unique_ptr<ModuleLink>> links;
+    std::vector<Seen> seen(count);
+    QElapsedTimer clock;
+    clock.start();
+    for (std::size_t i = 0; i < count; ++i) {
+        links.push_back(std::make_unique<ModuleLink>());
+        QObject::connect(links.back().get(), &ModuleLink::TimedOut, links.back().get(),
+                         [&seen, &clock, i](TimeoutReport report) {
+                             seen[i].reports.push_back(report);
+                             seen[i].atMs = clock.elapsed();
+                         });
+        links.back()->Send(cases[i].kind, {0x51});
+    }
+    WaitFor(
+        [&] {
+            return std::all_of(seen.begin(), seen.end(), [](const Seen& s) { return s.atMs >= 0; });
+        },
+        5000);
+    WaitFor([] { return false; }, 300); // a second report would have come by now
+    for (std::size_t i = 0; i < count; ++i) {
+        SCOPED_TRACE(RuleOf(cases[i].kind).name);
+        EXPECT_EQ(seen[i].reports, std::vector<TimeoutReport>{cases[i].report});
+        const int intervalMs = cases[i].keepsInterval ? 1000 : 3000;
+        EXPECT_GE(seen[i].atMs, intervalMs - 50);
+        EXPECT_LT(seen[i].atMs, intervalMs + 700);
+    }
 }
 
 TEST_F(LinkFixture, LineSettingClosesThePortLater) {

@@ -1,6 +1,6 @@
 // The monitor's sampling thread against talmire-sim: reads repeated at their interval with
-// the instrument's values, a slave that never answers counted as failed reads, and a stop
-// that comes back while a read waits for its answer.
+// the instrument's values, a slave that never answers counted as failed reads, and a cancel
+// that ends the reads after the one in progress.
 
 #include "link/MonitorSampler.h"
 #include "tests/e2e/SimProcess.h"
@@ -71,25 +71,58 @@ TEST(MonitorSampler, RepeatsTheReadAtItsIntervalAndCountsFailures) {
     }
 }
 
-TEST(MonitorSampler, CancelReturnsAtOnceAndTheReadInProgressEndsTheThread) {
+TEST(MonitorSampler, CancelEndsTheReadsAfterTheOneInProgress) {
     SimProcess sim;
     ASSERT_FALSE(sim.ready.empty()) << "talmire-sim did not start";
+    MonitorRequest present;
+    present.hartAddress = 0;
     MonitorRequest absent;
     absent.kind = MonitorRequest::Kind::Modbus;
     absent.slave = 99;
-    MonitorSampler sampler;
-    ASSERT_EQ(sampler.Start({sim.link, 9600, TParity::None}, absent, 0ms, 500ms), std::nullopt);
-    std::this_thread::sleep_for(50ms);
-    const auto asked = std::chrono::steady_clock::now();
-    sampler.Cancel();
-    EXPECT_LT(std::chrono::steady_clock::now() - asked, 50ms);
-    while (!sampler.Finished() && std::chrono::steady_clock::now() - asked < 2s)
-        std::this_thread::sleep_for(5ms);
-    EXPECT_TRUE(sampler.Finished());
-    sampler.Stop();
-    // The port is free again: a second sampler opens it.
-    MonitorSampler again;
-    EXPECT_EQ(again.Start({sim.link, 9600, TParity::None}, absent, 0ms, 10ms), std::nullopt);
+    struct Case {
+        const char* what;
+        MonitorRequest request;
+        std::chrono::milliseconds interval;
+        std::chrono::milliseconds timeout;
+        bool afterFirstRead;                  // cancelled once the first read is in, else during it
+        std::chrono::milliseconds endsWithin; // from the cancel to a closed port (closing a
+                                              // port takes a few hundred ms)
+    };
+    const Case cases[] = {
+        // Cancelled in a read that waits for its answer: the read runs to its time-out, and
+        // no other read starts.
+        {"waiting for an answer", absent, 0ms, 1000ms, false, 2s},
+        // Cancelled between two reads of a long interval: the wait ends at once.
+        {"between two reads", present, 10s, 1000ms, true, 2s},
+    };
+    for (const Case& c : cases) {
+        MonitorSampler sampler;
+        ASSERT_EQ(sampler.Start({sim.link, 9600, TParity::None}, c.request, c.interval, c.timeout),
+                  std::nullopt)
+            << c.what;
+        // Between reads: once the first read is in; in a read: 50 ms into the first one.
+        std::size_t before = 0;
+        const auto started = std::chrono::steady_clock::now();
+        do {
+            std::this_thread::sleep_for(50ms);
+            before += sampler.Take().size();
+        } while (c.afterFirstRead && before == 0 &&
+                 std::chrono::steady_clock::now() - started < 4s);
+        ASSERT_EQ(before, c.afterFirstRead ? 1U : 0U) << c.what;
+        const auto asked = std::chrono::steady_clock::now();
+        sampler.Cancel();
+        while (!sampler.Finished() && std::chrono::steady_clock::now() - asked < 4s)
+            std::this_thread::sleep_for(5ms);
+        EXPECT_TRUE(sampler.Finished()) << c.what;
+        EXPECT_LT(std::chrono::steady_clock::now() - asked, c.endsWithin) << c.what;
+        // At most the read that was in progress came in after the cancel.
+        EXPECT_LE(sampler.Take().size(), c.afterFirstRead ? 0U : 1U) << c.what;
+        sampler.Stop();
+        // The port is free again: a second sampler opens it.
+        MonitorSampler again;
+        EXPECT_EQ(again.Start({sim.link, 9600, TParity::None}, absent, 0ms, 10ms), std::nullopt)
+            << c.what;
+    }
     MonitorSampler missing;
     EXPECT_NE(missing.Start({"/dev/ttyTALMIRE-none", 9600, TParity::None}, absent, 0ms, 10ms),
               std::nullopt);

@@ -78,7 +78,6 @@ TEST_F(Window, InitialStateOfNamedControls) {
     EXPECT_FALSE(form->link.Timer2->Enabled());
     EXPECT_FALSE(form->link.Timer3->Enabled());
     EXPECT_FALSE(form->link.Timer4->Enabled());
-    EXPECT_TRUE(form->Timer5->Enabled());
     EXPECT_EQ(form->link.Timer3->Interval(), 1000);
     EXPECT_EQ(form->hartPage->ComboBox3->count(), 77);
     EXPECT_EQ(form->hartPage->ComboBox32->itemText(14), "R    ");
@@ -86,7 +85,6 @@ TEST_F(Window, InitialStateOfNamedControls) {
     EXPECT_EQ(form->hartPage->ComboBox3->itemText(12), QString(QChar(0x2103)) + "  ");
     EXPECT_EQ(form->modbusPage->ComboBox17->count(), 16);
     EXPECT_EQ(form->systemPage->XS01->maxVisibleItems(), 12);
-    EXPECT_EQ(form->Label8->size(), QSize(17, 33));
     EXPECT_FALSE(form->Image1->pixmap().isNull());
 }
 
