@@ -162,13 +162,15 @@ try:
     result = report_of(first_dir)
     passed = sorted(name for name, m in result.items() if m["passed"])
     check("the report names who passed", passed == ["a", "bus-1", "found", "net4", "pty4", "slave9"], passed)
-    expected_failures = {"bus-2": ("identify", "slave address is 1"),
-                         "wrong": ("diff", "poll-interval"),
-                         "stops": ("identify", "no answer")}
-    for name, (step, why) in expected_failures.items():
+    # The halted module fails at the first step that asks it something after the halt: on a
+    # loaded machine that may be past the identification, never a pass.
+    expected_failures = {"bus-2": (("identify",), "slave address is 1"),
+                         "wrong": (("diff",), "poll-interval"),
+                         "stops": (("line", "identify", "instruments"), "no answer")}
+    for name, (steps, why) in expected_failures.items():
         m = result[name]
-        check("%s failed at %s: %s" % (name, step, why),
-              not m["passed"] and m["step"] == step and why in m["reason"], m)
+        check("%s failed at %s: %s" % (name, "/".join(steps), why),
+              not m["passed"] and m["step"] in steps and why in m["reason"], m)
     check("a found line is reported",
           result["found"].get("line") == {"baud": 19200, "parity": "none"}, result["found"])
     check("modules behind the device server are reached over RFC 2217",
