@@ -8,7 +8,7 @@
 namespace {
 
 std::string KnownKey(const QString& typed) {
-    const std::string key = typed.toStdString();
+    std::string key = typed.toStdString();
     if (!IsProfileKey(key)) {
         throw CliFailure(ExitUsage,
                          "unknown setting \"" + key +

@@ -47,7 +47,7 @@ int Integer(const QJsonValue& value, int low, int high, const std::string& where
 
 // A text of printable characters, not empty, of a bounded length.
 std::string Text(const QJsonValue& value, std::size_t longest, const std::string& where) {
-    const std::string text = value.toString().toStdString();
+    std::string text = value.toString().toStdString();
     if (!value.isString() || text.empty() || text.size() > longest)
         Refuse(where, "must be a text of 1 to " + std::to_string(longest) + " characters");
     for (const char c : text) {

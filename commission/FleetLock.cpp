@@ -16,7 +16,7 @@ std::string PortKey(const std::string& port) {
     const std::size_t scheme = port.find("://");
     if (scheme != std::string::npos) {
         std::string key = port;
-        const std::size_t hostEnd = key.find_first_of("/", scheme + 3);
+        const std::size_t hostEnd = key.find('/', scheme + 3);
         for (std::size_t i = 0; i < std::min(hostEnd, key.size()); ++i)
             key[i] = static_cast<char>(std::tolower(static_cast<unsigned char>(key[i])));
         return key;

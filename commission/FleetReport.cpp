@@ -107,7 +107,7 @@ std::optional<std::vector<FleetOutcome>> PassedInReport(const std::string& text,
         return std::nullopt;
     }
     std::vector<FleetOutcome> passed;
-    for (const QJsonValue& value : root.value("modules").toArray()) {
+    for (const auto& value : root.value("modules").toArray()) {
         const QJsonObject module = value.toObject();
         if (!module.value("passed").toBool() || !module.value("name").isString())
             continue;
@@ -118,7 +118,7 @@ std::optional<std::vector<FleetOutcome>> PassedInReport(const std::string& text,
         outcome.seconds = module.value("seconds").toDouble();
         outcome.tagCheck = module.value("tagCheck").toString().toStdString();
         outcome.asFound = module.value("asFound").toString().toStdString();
-        for (const QJsonValue& group : module.value("written").toArray())
+        for (const auto& group : module.value("written").toArray())
             outcome.written.push_back(group.toString().toStdString());
         outcome.earlier = true;
         passed.push_back(outcome);

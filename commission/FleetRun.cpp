@@ -83,7 +83,7 @@ private:
     Profile Identify() {
         Begin("identify");
         const ModuleReplies replies = ReadModuleReplies(line, progress);
-        const Profile found = replies.ToProfile();
+        Profile found = replies.ToProfile();
         const ProfileSetting* slave = Find(found, "slave-address");
         if (slave == nullptr || std::atoi(slave->value.c_str()) != module.slave) {
             throw ModuleFailure(FailureDevice,

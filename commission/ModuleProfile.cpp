@@ -123,8 +123,8 @@ std::vector<ProfileWrite> WritesFor(const Profile& module, const Profile& wanted
                     custom.push_back(setting.key);
                 }
             }
-            const std::string message = n + "custom settings are for a custom instrument, and " +
-                                        n + "type is " + value(n + "type") + ", not 00";
+            std::string message = n + "custom settings are for a custom instrument, and ";
+            message += n + "type is " + value(n + "type") + ", not 00";
             add(
                 n + "custom", custom, [&] { return FrameResult::Refuse(message); }, i);
             continue;

@@ -150,7 +150,8 @@ std::optional<Profile> ProfileFromJson(const std::string& text, std::string& err
         std::string expects;
         const std::optional<std::string> label = SettingLabel(known.key, value, &expects);
         if (!label) {
-            error = "setting \"" + known.key + "\" holds \"" + value + "\"; it must be " + expects;
+            error = "setting \"" + known.key + "\" holds \"" + value + "\"; it must be ";
+            error += expects;
             return std::nullopt;
         }
         profile.push_back({known.key, value, *label});
