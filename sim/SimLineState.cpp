@@ -17,7 +17,7 @@ bool SimLine::SetUpModule() {
     if (!options.statePath.empty()) {
         // A state file is a few KiB of setting frames: a device or a huge file is refused
         // rather than read without end.
-        constexpr std::uintmax_t MaxStateBytes = 1024 * 1024;
+        constexpr std::uintmax_t MaxStateBytes = std::uintmax_t{1024} * 1024;
         std::error_code status;
         const auto kind = std::filesystem::status(options.statePath, status).type();
         if (kind != std::filesystem::file_type::not_found &&

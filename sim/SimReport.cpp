@@ -1,5 +1,6 @@
 #include "sim/SimReport.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -21,6 +22,7 @@ std::string LineText(std::uint32_t baud, int parity) {
 
 std::string HartAddressesText(const TalmireModule& module) {
     std::vector<int> addresses;
+    addresses.reserve(static_cast<std::size_t>(std::max(module.InstrumentCount(), 0)));
     for (int k = 0; k < module.InstrumentCount(); ++k)
         addresses.push_back(module.Instrument(k).PollAddress());
     bool consecutive = addresses.size() > 2;
