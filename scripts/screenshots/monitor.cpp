@@ -34,6 +34,10 @@ int main(int argc, char** argv) {
     form.show();
     form.SPREALCOM->ShowText(QString::fromStdString(sim.link));
     form.ActionMonitor->trigger();
+    // The window is made tall enough for the dock beforehand: put it in its place under the
+    // pages, where the picture of the window shows it.
+    QCoreApplication::processEvents();
+    form.monitorDock->setFloating(false);
     form.resizeDocks({form.monitorDock}, {520}, Qt::Vertical);
     form.monitorDock->findChild<QSpinBox*>("MonitorInterval")->setValue(200);
     form.monitorDock->Start();
